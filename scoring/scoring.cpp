@@ -101,7 +101,9 @@ ScoreSet ComputeScores(const AnswerTexts &answers, QChar decimalSeparator)
 
     const long double total = static_cast<long double>(percent[0]) + percent[1] + percent[2] + percent[3];
     set.global = makeScore(static_cast<double>(total / 400 * 100), decimalSeparator);
-    set.status = QString::fromUtf16(StatusPrefix) + set.global.text;
+    const QStringView prefix(StatusPrefix);
+    set.status.reserve(prefix.size() + set.global.text.size());
+    set.status.append(prefix).append(set.global.text);
     return set;
 }
 

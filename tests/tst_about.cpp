@@ -1,12 +1,11 @@
 #include "about.h"
 #include "boldlabel.h"
 #include "errors.h"
+#include "notices.h"
 #include "lines.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QPointer>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -30,27 +29,19 @@ void CloseEveryModal()
 
 constexpr quint64 GiB = quint64(1) << 30;
 
-// Runs `answer` on the modal dialog once it is shown; closes any modal left
-// after five seconds so that a failing test cannot hang.
-QPointer<QTimer> AnswerModal(const std::function<void(QWidget *)> &answer)
+// Runs `answer` on the modal dialog once it is shown, looking every 10 ms for
+// five seconds at most; destroying `context` stops the looking.
+void AnswerModal(QObject *context, const std::function<void(QWidget *)> &answer, int triesLeft = 500)
 {
-    auto *poll = new QTimer(qApp);
-    QElapsedTimer clock;
-    clock.start();
-    QObject::connect(poll, &QTimer::timeout, poll, [=] {
+    QTimer::singleShot(10, context, [=] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible()) {
-            poll->deleteLater();
-            poll->stop();
+        if (modal && modal->isVisible())
             answer(modal);
-        } else if (clock.elapsed() > 5000) {
-            poll->deleteLater();
-            poll->stop();
+        else if (triesLeft > 0)
+            AnswerModal(context, answer, triesLeft - 1);
+        else
             CloseEveryModal();
-        }
     });
-    poll->start(10);
-    return poll;
 }
 
 int DarkPixels(QWidget &widget)
@@ -101,8 +92,8 @@ private Q_SLOTS:
     void parseMemInfo_data();
     void parseMemInfo();
     void readsThisMachine();
-    void dialogControls_data();
-    void dialogControls();
+    void labelsFit_data();
+    void labelsFit();
     void etchedSeparator();
     void showsApplicationIcon();
     void boldLabel_data();
@@ -231,7 +222,8 @@ void TestAbout::parseMemInfo_data()
                             << std::optional(MemoryStatus{64 * GiB, 50});
     QTest::newRow("no total") << QByteArray("MemFree: 300 kB\n") << std::optional<MemoryStatus>();
     QTest::newRow("zero total") << QByteArray("MemTotal: 0 kB\n") << std::optional<MemoryStatus>();
-    QTest::newRow("garbage") << QByteArray("MemTotal: lots\n\0\xff", 19) << std::optional<MemoryStatus>();
+    static const char garbage[] = "MemTotal: lots\n\0\xff";
+    QTest::newRow("garbage") << QByteArray(garbage, sizeof garbage - 1) << std::optional<MemoryStatus>();
     QTest::newRow("empty") << QByteArray() << std::optional<MemoryStatus>();
 }
 
@@ -255,50 +247,48 @@ void TestAbout::readsThisMachine()
     QVERIFY(status.memoryLoad >= 0 && status.memoryLoad <= 100);
 }
 
-void TestAbout::dialogControls_data()
+void TestAbout::labelsFit_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry"); // an empty size: sized to its text
+    QTest::addColumn<QPoint>("pos");
 
-    QTest::newRow("Image1") << "Image1" << QRect(0, 0, 294, 77);
-    QTest::newRow("lblPhysMem") << "lblPhysMem" << QRect(86, 173, 0, 0);
-    QTest::newRow("lblPhysRes") << "lblPhysRes" << QRect(86, 193, 0, 0);
-    QTest::newRow("Line1") << "Line1" << QRect(86, 158, 196, 10);
-    QTest::newRow("Line2") << "Line2" << QRect(86, 159, 196, 10);
-    QTest::newRow("Label1") << "Label1" << QRect(88, 96, 0, 0);
-    QTest::newRow("Label2") << "Label2" << QRect(88, 120, 0, 0);
-    QTest::newRow("Label3") << "Label3" << QRect(88, 136, 0, 0);
-    QTest::newRow("FImage") << "FImage" << QRect(23, 95, 34, 34);
-    QTest::newRow("Button1") << "Button1" << QRect(208, 223, 74, 26);
+    QTest::newRow("Label1") << "Label1" << QPoint(88, 96);
+    QTest::newRow("Label2") << "Label2" << QPoint(88, 120);
+    QTest::newRow("Label3") << "Label3" << QPoint(88, 136);
+    QTest::newRow("lblPhysMem") << "lblPhysMem" << QPoint(86, 173);
+    QTest::newRow("lblPhysRes") << "lblPhysRes" << QPoint(86, 193);
 }
 
-void TestAbout::dialogControls()
+void TestAbout::labelsFit()
 {
     QFETCH(QString, name);
-    QFETCH(QRect, geometry);
+    QFETCH(QPoint, pos);
 
     TFAbout form;
     form.SetTexts(QStringLiteral("BELVA MG"), QStringLiteral("Version 1.0 Win9x - WinXP"),
-                  QStringLiteral("Copyright © 2026 Équipe BELVA."));
+                  QString::fromUtf16(belva::CopyrightNotice));
+    form.ShowMemoryStatus(MemoryStatus{512 * GiB, 100}); // a long figure
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.windowTitle(), QStringLiteral("A propos de..."));
     QCOMPARE(form.size(), QSize(294, 268));
 
-    auto *widget = form.findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->pos(), geometry.topLeft());
-    if (!geometry.isEmpty()) {
-        QCOMPARE(widget->size(), geometry.size());
-    } else {
-        // Sized to its text: nothing cut off, nothing beyond the dialog.
-        auto *label = qobject_cast<QLabel *>(widget);
-        QVERIFY(label);
-        QVERIFY(!label->text().isEmpty());
-        QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
-        QVERIFY(label->height() >= label->fontMetrics().height());
-        QVERIFY(form.rect().contains(label->geometry()));
+    auto *label = form.findChild<QLabel *>(name);
+    QVERIFY(label);
+    QCOMPARE(label->pos(), pos);
+    QVERIFY(!label->text().isEmpty());
+    QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
+    QVERIFY(label->height() >= label->fontMetrics().height());
+    QVERIFY(form.rect().contains(label->geometry()));
+
+    // Nothing else on the label: other controls, nor the drawn separator.
+    QList<QRect> others{QRect(86, 162, 195, 2)};
+    for (const char *other : {"Image1", "Label1", "Label2", "Label3", "lblPhysMem", "lblPhysRes", "FImage", "Button1"}) {
+        if (name != QLatin1String(other))
+            others << form.findChild<QWidget *>(QLatin1String(other))->geometry();
     }
+    for (const QRect &other : others)
+        QVERIFY2(!label->geometry().intersects(other), qPrintable(name));
 }
 
 void TestAbout::etchedSeparator()
@@ -401,7 +391,7 @@ void TestAbout::execute()
 
     QStringList seen;
     bool wasAbout = false;
-    AnswerModal([&](QWidget *modal) {
+    AnswerModal(this, [&](QWidget *modal) {
         wasAbout = qobject_cast<TFAbout *>(modal) != nullptr;
         for (const char *name : {"Label1", "Label2", "Label3"}) {
             if (auto *label = modal->findChild<QLabel *>(QLatin1String(name)))
@@ -429,7 +419,7 @@ void TestAbout::executeTwiceBuildsTwoDialogs()
     QList<QWidget *> dialogs;
     for (int i = 0; i < 2; ++i) {
         int destroyed = 0;
-        AnswerModal([&](QWidget *modal) {
+        AnswerModal(this, [&](QWidget *modal) {
             dialogs << modal;
             connect(modal, &QObject::destroyed, this, [&] { ++destroyed; });
             modal->close();
@@ -444,7 +434,7 @@ void TestAbout::escapeLeavesBoxOpen()
 {
     TAboutBox box;
     bool openAfterEscape = false;
-    AnswerModal([&](QWidget *modal) {
+    AnswerModal(this, [&](QWidget *modal) {
         QTest::keyClick(modal, Qt::Key_Escape);
         QCoreApplication::processEvents();
         openAfterEscape = modal->isVisible();
@@ -459,13 +449,15 @@ void TestAbout::creationFailureShowsNothing()
 {
     FailingAboutBox box;
     bool shown = false;
-    QPointer<QTimer> poll = AnswerModal([&](QWidget *modal) {
-        shown = true;
-        modal->close();
-    });
-    box.Execute(); // beeps, returns at once
-    QTest::qWait(50);
-    delete poll.data();
+    {
+        QObject watch;
+        AnswerModal(&watch, [&](QWidget *modal) {
+            shown = true;
+            modal->close();
+        });
+        box.Execute(); // beeps, returns at once
+        QTest::qWait(50);
+    }
     QVERIFY(!shown);
     QCOMPARE(LiveDialogs(), 0);
 }

@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace {
 
 // Debian's fonts-wine has the dialog's bitmap font, which fontconfig does not
@@ -130,7 +132,7 @@ void TAboutBox::Execute()
     try {
         form = CreateForm();
     } catch (const std::exception &) {
-        form.reset();
+        // Short of resources, say: a beep instead of the box, no message.
     }
     if (!form) {
         QApplication::beep();

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The help environment probe. At start-up it works out the program's paths,
+// the debug switch and the versions of the help viewer library and of the
+// browser component, deletes the previous diagnostic log and, in debug mode,
+// writes a diagnostic header into a new one. Nothing else reads its results.
+namespace belva::hh_funcs {
+
+struct FileVersion
+{
+    quint16 major = 0;
+    quint16 minor = 0;
+    quint16 release = 0;
+    quint16 build = 0;
+};
+
+// -1, 0 or +1, field by field, major first.
+[[nodiscard]] int CompareVersions(const FileVersion &a, const FileVersion &b);
+
+// The probe's process-wide values.
+struct ProbeState
+{
+    QString ModuleFullName;
+    QString _ModuleDir;
+    QString _ModuleName;
+    QString _RunDir;
+    QString DebugLogDir;
+    bool DebugMode = false;
+    QString _hhVerStr;
+    bool _hhInstalled = false;
+    FileVersion hhVersion;
+    QString _hhFriendlyVerStr;
+    QString _ieVerStr;
+    bool _ieInstalled = false;
+    FileVersion ieVersion;
+    QString _ieFriendlyVerStr;
+};
+
+inline constexpr char16_t DebugLogName[] = u"/HHDebug.txt";
+inline constexpr char16_t WriteProbeName[] = u"/$_Temp_$.$$$";
+inline constexpr char16_t DebugMarkerName[] = u"/debug.debug";
+inline constexpr char16_t BrowserComponentName[] = u"/Shdocvw.dll";
+
+// What the probe reads from the system; the tests lay out their own.
+struct ProbeEnvironment
+{
+    QString moduleFullName;    // the running executable
+    QStringList arguments;     // the command line, item 0 the program path
+    QString tempPath;          // the system's temporary path, as reported
+    QString systemDir;         // where system libraries lie
+    QString viewerLibraryPath; // as hh::GetViewerLibraryPath finds it
+};
+
+[[nodiscard]] ProbeEnvironment CurrentEnvironment(int argc, const char *const *argv);
+
+// Process start: computes the state, deletes the previous log and writes
+// the header in debug mode.
+void RunProbe(const ProbeEnvironment &env);
+[[nodiscard]] const ProbeState &State();
+// Process end.
+void ClearProbe();
+
+void InitializeModule(int argc, const char *const *argv);
+void FinalizeModule();
+
+[[nodiscard]] QString StripTrailingChar(QString text, QChar c);
+[[nodiscard]] QString DirectoryPart(const QString &path);
+[[nodiscard]] QString FileNamePart(const QString &path);
+// Creates, closes and deletes dir + WriteProbeName; whether creating worked.
+[[nodiscard]] bool DirectoryIsWritable(QString dir);
+// The temporary directory, or the root ("") when it does not exist.
+[[nodiscard]] QString GetTempDir(const QString &tempPath);
+[[nodiscard]] QString GetSystemDir();
+// A shared library carries its version in its real file name
+// ("libchm.so.1.0.0" is 1.0.0.0); a link is followed to that name.
+[[nodiscard]] QString GetFileVersionText(const QString &path, FileVersion *version);
+[[nodiscard]] QString ViewerFriendlyName(const FileVersion &v);
+// Old browser components put the build number in the release place.
+[[nodiscard]] FileVersion AdjustBrowserVersion(FileVersion v);
+[[nodiscard]] QString BrowserFriendlyName(const FileVersion &v);
+[[nodiscard]] QString VersionText(const FileVersion &v);
+
+// Appends one line to the log in DebugLogDir; a line that cannot be written
+// is dropped. "-" and "=" become separators; a leading "!", "-" or "=" is
+// removed, any other line gets the time in front.
+void DebugLogLine(const QString &line);
+
+} // namespace belva::hh_funcs

@@ -22,6 +22,12 @@ private:
     QString m_fileName;
 };
 
+// Keeps Qt's own dialogs from reading and writing their shared settings file
+// (~/.config/QtProject.conf: folders visited, view state): the program stores
+// nothing between runs. Process-wide; call once at start-up (the save dialog
+// calls it too).
+void DisableQtDialogSettings();
+
 // The one filter entry, as the dialog's filter list holds it (Qt shows only
 // the caption before the last parenthesised pattern).
 inline constexpr char16_t TextFileFilter[] = u"Fichier Texte (.txt) (*.txt)";

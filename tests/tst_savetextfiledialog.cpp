@@ -25,6 +25,7 @@ struct Shown
     QStringList filterCaptions;
     QString directory;
     QString fileNameText;
+    QFileDialog::ViewMode viewMode = QFileDialog::Detail;
     bool sizeGrip = false;
     bool found = false;
 };
@@ -48,6 +49,7 @@ QString showDialog(SaveTextFileDialog &dialog, Shown &shown,
         if (auto *name = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
             shown.fileNameText = name->text();
         shown.sizeGrip = fd->isSizeGripEnabled();
+        shown.viewMode = fd->viewMode();
         drive(fd);
     });
     QTimer watchdog;
@@ -91,6 +93,7 @@ class TestSaveTextFileDialog : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void firstShowing();
     void filterListsTextFilesOnly();
     void chosenName_data();
@@ -98,10 +101,28 @@ private slots:
     void existingFileReplacedWithoutQuestion();
     void nextShowingOffersLastName();
     void initialFolderSetAgain();
+    void sharedSettingsLeftAlone();
 
 private:
     QTemporaryDir m_dir;
 };
+
+// Qt's dialogs share ~/.config/QtProject.conf; this one must neither follow
+// it (list view, last folder) nor write the folders it visited into it.
+const char sharedSettings[] = "[FileDialog]\nviewMode=List\nlastVisited=file:///\nhistory=file:///\n";
+
+void TestSaveTextFileDialog::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const QString config = m_dir.filePath(QStringLiteral("config"));
+    QVERIFY(QDir().mkpath(config));
+    QFile shared(config + QStringLiteral("/QtProject.conf"));
+    QVERIFY(shared.open(QIODevice::WriteOnly));
+    shared.write(sharedSettings);
+    shared.close();
+    // Before any dialog: Qt reads the variable once.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+}
 
 void TestSaveTextFileDialog::firstShowing()
 {
@@ -239,6 +260,25 @@ void TestSaveTextFileDialog::initialFolderSetAgain()
     Shown second;
     showDialog(dialog, second, cancel);
     QCOMPARE(second.directory, QDir(QCoreApplication::applicationDirPath()).absolutePath());
+}
+
+void TestSaveTextFileDialog::sharedSettingsLeftAlone()
+{
+    // Every test above has shown the dialog by now.
+    SaveTextFileDialog dialog;
+    Shown shown;
+    showDialog(dialog, shown, [&](QFileDialog *fd) {
+        fd->setDirectory(m_dir.path());
+        typeName(fd, QStringLiteral("réglages"));
+    });
+    QCOMPARE(shown.viewMode, QFileDialog::Detail);
+
+    const QDir config(m_dir.filePath(QStringLiteral("config")));
+    QCOMPARE(config.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QStringLiteral("QtProject.conf")});
+    QFile shared(config.filePath(QStringLiteral("QtProject.conf")));
+    QVERIFY(shared.open(QIODevice::ReadOnly));
+    QCOMPARE(shared.readAll(), QByteArray(sharedSettings));
 }
 
 QTEST_MAIN(TestSaveTextFileDialog)

@@ -1,0 +1,125 @@
+#include "patientprompt.h"
+#include "ui_patientprompt.h"
+
+#include "encoding.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+
+namespace belva {
+
+QValidator::State Windows1252Validator::validate(QString &input, int &) const
+{
+    for (const QChar ch : std::as_const(input)) {
+        if (ch.category() == QChar::Other_Control)
+            return Invalid;
+    }
+    return IsWindows1252Encodable(input) ? Acceptable : Invalid;
+}
+
+namespace {
+
+// Rounded to the nearest pixel, as the platform's dialog units are.
+int scaled(int n, int unit, int divisor)
+{
+    return (2 * n * unit + divisor) / (2 * divisor);
+}
+
+} // namespace
+
+int DialogUnits::across(int quarters) const
+{
+    return scaled(quarters, x, 4);
+}
+
+int DialogUnits::down(int eighths) const
+{
+    return scaled(eighths, y, 8);
+}
+
+DialogUnits DialogBaseUnits(const QFont &font)
+{
+    const QFontMetrics fm(font);
+    const int letters = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(letters / 26 + 1) / 2, fm.height()};
+}
+
+PatientDialog::PatientDialog(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::PatientDialog>())
+{
+    ui->setupUi(this);
+    // The program's window font; a dialog does not inherit its parent's.
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPixelSize(11);
+    setFont(f);
+    ui->Edit->setValidator(new Windows1252Validator(ui->Edit));
+    connect(ui->OkButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    layOut();
+}
+
+PatientDialog::~PatientDialog() = default;
+
+QString PatientDialog::name() const
+{
+    return ui->Edit->text();
+}
+
+void PatientDialog::layOut()
+{
+    const DialogUnits du = DialogBaseUnits(font());
+    const QFontMetrics fm(font());
+
+    const int left = du.across(8);
+    const int wrapWidth = du.across(164);
+    const QRect text = fm.boundingRect(QRect(0, 0, wrapWidth, 0xFFFF),
+                                       Qt::TextWordWrap, ui->Prompt->text());
+    ui->Prompt->setGeometry(left, du.down(8), text.width(), text.height());
+
+    ui->Edit->setGeometry(left, ui->Prompt->geometry().bottom() + 1 + 5,
+                          du.across(164), ui->Edit->sizeHint().height());
+
+    const int buttonTop = ui->Edit->geometry().bottom() + 1 + 15;
+    const int buttonWidth = du.across(50);
+    const int buttonHeight = du.down(14);
+    ui->OkButton->setGeometry(du.across(38), buttonTop, buttonWidth, buttonHeight);
+    ui->CancelButton->setGeometry(du.across(92), buttonTop, buttonWidth, buttonHeight);
+
+    setFixedSize(du.across(180), buttonTop + buttonHeight + 13);
+}
+
+void PatientDialog::centreOnScreen()
+{
+    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize outer = frameGeometry().size();
+    move(area.x() + (area.width() - outer.width()) / 2,
+         area.y() + (area.height() - outer.height()) / 2);
+}
+
+void PatientDialog::showEvent(QShowEvent *event)
+{
+    centreOnScreen();
+    QDialog::showEvent(event);
+}
+
+QString AskPatientName(QWidget *parent)
+{
+    // Guarded: the parent may go away while the box runs its own loop.
+    QPointer<PatientDialog> dialog = new PatientDialog(parent);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    QString name;
+    if (dialog) {
+        if (accepted)
+            name = dialog->name();
+        delete dialog;
+    }
+    return name;
+}
+
+} // namespace belva

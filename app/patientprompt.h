@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDialog>
+#include <QValidator>
+
+#include <memory>
+
+class QFont;
+
+namespace Ui {
+class PatientDialog;
+}
+
+namespace belva {
+
+// Refuses any text that a saved or printed report could not hold exactly
+// (characters outside Windows-1252) and control characters, which would break
+// the report's lines (a pasted line end, a tab).
+class Windows1252Validator : public QValidator
+{
+    Q_OBJECT
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override;
+};
+
+// Dialog base units of a font, in pixels: the average width of its letters
+// and its character height. Dialog layouts count in quarters of the first
+// across and eighths of the second down.
+struct DialogUnits
+{
+    int x = 0;
+    int y = 0;
+
+    [[nodiscard]] int across(int quarters) const;
+    [[nodiscard]] int down(int eighths) const;
+};
+
+[[nodiscard]] DialogUnits DialogBaseUnits(const QFont &font);
+
+// The modal "Patient..." box; AskPatientName shows it once.
+class PatientDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit PatientDialog(QWidget *parent = nullptr);
+    ~PatientDialog() override;
+
+    [[nodiscard]] QString name() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void layOut();
+    void centreOnScreen();
+
+    std::unique_ptr<Ui::PatientDialog> ui;
+};
+
+// The patient's name as typed; empty when the box was cancelled, escaped or
+// closed (the caller cannot tell that from an empty answer, and need not).
+[[nodiscard]] QString AskPatientName(QWidget *parent = nullptr);
+
+} // namespace belva

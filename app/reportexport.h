@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace belva {
+
+// The date as reports show it: the short date format of the user's locale
+// (QLocale()), e.g. "08/12/2026" in French.
+[[nodiscard]] QString ReportDateText(const QDate &date = QDate::currentDate());
+
+// Writes a report as a text file: Windows-1252, one byte per character, no
+// byte-order mark, nothing added. The file is created, or emptied and
+// rewritten without a question. Throws belva::Error with
+//   "Impossible de créer le fichier \"<path>\". <system text>" when it cannot
+//   be created, and
+//   "Erreur d'écriture dans le flux" when writing fails once it exists
+// (the file is closed either way and keeps what was written).
+void WriteReportFile(const QString &path, const QString &text);
+
+// The operating system's text for an errno value, in the user's language
+// where the system has it, without trailing blanks, line ends or full stops.
+// localeName "" means the user's locale from the environment.
+[[nodiscard]] QString SystemErrorText(int errnum, const char *localeName = "");
+
+// Replaces the clipboard's content with the text, as plain text. Without a
+// clipboard nothing happens and nothing is reported.
+void CopyToClipboard(const QString &text);
+
+} // namespace belva

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace belva {
+
+// The "Sauvegarder sous..." dialog for text reports. Lives for the whole run
+// and remembers the full name chosen last, which the next showing offers.
+class SaveTextFileDialog
+{
+public:
+    // Shows Qt's own file dialog modally; returns the chosen full path, with
+    // ".txt" added to a name typed without extension, or empty when cancelled.
+    // An existing file is chosen without a question.
+    [[nodiscard]] QString execute(QWidget *parent);
+
+    [[nodiscard]] const QString &fileName() const { return m_fileName; }
+
+private:
+    QString m_fileName;
+};
+
+// Keeps Qt's own dialogs from reading and writing their shared settings file
+// (~/.config/QtProject.conf: folders visited, view state): the program stores
+// nothing between runs. Process-wide; call once at start-up (the save dialog
+// calls it too).
+void DisableQtDialogSettings();
+
+// The one filter entry, as the dialog's filter list holds it (Qt shows only
+// the caption before the last parenthesised pattern).
+inline constexpr char16_t TextFileFilter[] = u"Fichier Texte (.txt) (*.txt)";
+
+} // namespace belva

@@ -1,0 +1,292 @@
+#include "patientprompt.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFontDatabase>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace belva;
+
+namespace {
+
+enum class Entry { Typed, Pasted, InputMethod };
+enum class Answer { OkClick, Enter, EmptyOk, Cancel, Escape, Close };
+
+PatientDialog *activePrompt()
+{
+    return qobject_cast<PatientDialog *>(QApplication::activeModalWidget());
+}
+
+// Runs the prompt as the commands do and answers it once it is up.
+QString askAndAnswer(const std::function<void(PatientDialog *)> &answer)
+{
+    bool answered = false;
+    QTimer::singleShot(0, qApp, [&] {
+        PatientDialog *dialog = activePrompt();
+        if (!dialog)
+            return; // the timeout below fails the test
+        answered = true;
+        if (!QTest::qWaitForWindowActive(dialog))
+            qWarning("the prompt did not become active");
+        answer(dialog);
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, qApp, [] {
+        if (QWidget *w = QApplication::activeModalWidget())
+            w->close();
+    });
+    watchdog.start(10000);
+    const QString name = AskPatientName();
+    if (!answered)
+        qWarning("the prompt was not found");
+    return answered ? name : QStringLiteral("<not answered>");
+}
+
+// Key events carry whole characters, as a keyboard layout or a compose key
+// would send them (a surrogate pair stays one event).
+void typeInto(QLineEdit *edit, const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString ch = text.mid(i, len);
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, ch);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, ch);
+        QApplication::sendEvent(edit, &press);
+        QApplication::sendEvent(edit, &release);
+        i += len - 1;
+    }
+}
+
+void enter(QLineEdit *edit, Entry how, const QString &text)
+{
+    switch (how) {
+    case Entry::Typed:
+        typeInto(edit, text);
+        break;
+    case Entry::Pasted:
+        QGuiApplication::clipboard()->setText(text);
+        edit->paste();
+        break;
+    case Entry::InputMethod: {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(edit, &commit);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+class TestPatientPrompt : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void answers_data();
+    void answers();
+    void lengthLimit_data();
+    void lengthLimit();
+    void characters_data();
+    void characters();
+    void geometry();
+};
+
+void TestPatientPrompt::initTestCase()
+{
+    const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+    if (QFile::exists(tahoma))
+        QFontDatabase::addApplicationFont(tahoma);
+}
+
+void TestPatientPrompt::answers_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("expected");
+
+    const QString name = QStringLiteral("Dupont Jean-Étienne");
+    QTest::newRow("OK clicked") << name << int(Answer::OkClick) << name;
+    QTest::newRow("Enter is OK") << name << int(Answer::Enter) << name;
+    QTest::newRow("OK on an empty entry") << QString() << int(Answer::EmptyOk) << QString();
+    QTest::newRow("blanks kept") << QStringLiteral("  Martin  ") << int(Answer::OkClick)
+                                 << QStringLiteral("  Martin  ");
+    QTest::newRow("Annuler") << name << int(Answer::Cancel) << QString();
+    QTest::newRow("Escape") << name << int(Answer::Escape) << QString();
+    QTest::newRow("closed") << name << int(Answer::Close) << QString();
+}
+
+void TestPatientPrompt::answers()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, answer);
+    QFETCH(QString, expected);
+
+    const QString name = askAndAnswer([&](PatientDialog *dialog) {
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("Edit"));
+        QVERIFY(edit);
+        QCOMPARE(edit->text(), QString()); // starts empty
+        QCOMPARE(dialog->focusWidget(), edit);
+        typeInto(edit, typed);
+        switch (Answer(answer)) {
+        case Answer::OkClick:
+        case Answer::EmptyOk:
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("OkButton")), Qt::LeftButton);
+            break;
+        case Answer::Enter:
+            QTest::keyClick(edit, Qt::Key_Return);
+            break;
+        case Answer::Cancel:
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("CancelButton")), Qt::LeftButton);
+            break;
+        case Answer::Escape:
+            QTest::keyClick(edit, Qt::Key_Escape);
+            break;
+        case Answer::Close:
+            dialog->close();
+            break;
+        }
+    });
+    QCOMPARE(name, expected);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestPatientPrompt::lengthLimit_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("kept");
+
+    QTest::newRow("255 typed") << int(Entry::Typed) << 255 << 255;
+    QTest::newRow("256 typed") << int(Entry::Typed) << 256 << 255;
+    QTest::newRow("300 pasted") << int(Entry::Pasted) << 300 << 255;
+}
+
+void TestPatientPrompt::lengthLimit()
+{
+    QFETCH(int, how);
+    QFETCH(int, length);
+    QFETCH(int, kept);
+
+    // Accented letters count one each, as they do in the saved file.
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += QChar(i % 2 ? u'é' : u'a');
+
+    const QString name = askAndAnswer([&](PatientDialog *dialog) {
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("Edit"));
+        enter(edit, Entry(how), text);
+        dialog->accept();
+    });
+    QCOMPARE(name, text.left(kept));
+}
+
+void TestPatientPrompt::characters_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+
+    const auto typed = int(Entry::Typed);
+    const auto pasted = int(Entry::Pasted);
+    const auto composed = int(Entry::InputMethod);
+    const QString accents = QStringLiteral("Éloïse Çava Œdipe-Müller 10 € ß");
+
+    QTest::newRow("accented letters typed") << typed << accents << accents;
+    QTest::newRow("accented letters pasted") << pasted << accents << accents;
+    QTest::newRow("accented letters composed") << composed << accents << accents;
+    QTest::newRow("Ł typed is refused") << typed << QStringLiteral("Łukasz") << QStringLiteral("ukasz");
+    QTest::newRow("ễ typed is refused") << typed << QStringLiteral("Nguyễn") << QStringLiteral("Nguyn");
+    QTest::newRow("emoji typed is refused") << typed << QStringLiteral("Ana 🙂") << QStringLiteral("Ana ");
+    QTest::newRow("Łukasz pasted is refused") << pasted << QStringLiteral("Łukasz") << QString();
+    QTest::newRow("Nguyễn pasted is refused") << pasted << QStringLiteral("Nguyễn Văn") << QString();
+    QTest::newRow("emoji pasted is refused") << pasted << QStringLiteral("Ana 🙂") << QString();
+    QTest::newRow("Nguyễn composed is refused") << composed << QStringLiteral("Nguyễn") << QString();
+    QTest::newRow("line end pasted is refused") << pasted << QStringLiteral("Dupont\r\nJean") << QString();
+    QTest::newRow("tab pasted is refused") << pasted << QStringLiteral("Dupont\tJean") << QString();
+}
+
+void TestPatientPrompt::characters()
+{
+    QFETCH(int, how);
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+
+    const QString name = askAndAnswer([&](PatientDialog *dialog) {
+        enter(dialog->findChild<QLineEdit *>(QStringLiteral("Edit")), Entry(how), input);
+        dialog->accept();
+    });
+    QCOMPARE(name, expected);
+}
+
+void TestPatientPrompt::geometry()
+{
+    PatientDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Patient..."));
+    QCOMPARE(dialog.font().pixelSize(), 11);
+
+    // Base units straight from the font: average letter width, rounded, and height.
+    const QFontMetrics fm(dialog.font());
+    const double average = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52.0;
+    const int ux = int(average + 0.5);
+    const int uy = fm.height();
+    const DialogUnits du = DialogBaseUnits(dialog.font());
+    QCOMPARE(du.x, ux);
+    QCOMPARE(du.y, uy);
+    const auto across = [&](int q) { return int(q * ux / 4.0 + 0.5); };
+    const auto down = [&](int e) { return int(e * uy / 8.0 + 0.5); };
+
+    auto *prompt = dialog.findChild<QLabel *>(QStringLiteral("Prompt"));
+    auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("Edit"));
+    auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("OkButton"));
+    auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("CancelButton"));
+    QVERIFY(prompt && edit && ok && cancel);
+
+    QCOMPARE(prompt->text(), QStringLiteral("Nom et Prénom ?"));
+    QCOMPARE(ok->text(), QStringLiteral("OK"));
+    QCOMPARE(cancel->text(), QStringLiteral("Annuler"));
+    QVERIFY(ok->isDefault());
+
+    QCOMPARE(dialog.width(), across(180));
+    QCOMPARE(prompt->pos(), QPoint(across(8), down(8)));
+    QVERIFY(prompt->width() <= across(164));
+    QVERIFY(prompt->width() >= fm.horizontalAdvance(prompt->text())); // short prompt: one line
+    QVERIFY(prompt->height() >= fm.height());
+
+    const QRect e = edit->geometry();
+    QCOMPARE(e.topLeft(), QPoint(across(8), prompt->geometry().bottom() + 1 + 5));
+    QCOMPARE(e.width(), across(164));
+
+    const int buttonTop = e.bottom() + 1 + 15;
+    QCOMPARE(ok->geometry(), QRect(across(38), buttonTop, across(50), down(14)));
+    QCOMPARE(cancel->geometry(), QRect(across(92), buttonTop, across(50), down(14)));
+    QCOMPARE(dialog.height(), buttonTop + down(14) + 13);
+
+    // Nothing sticks out of the client area; the box cannot be resized.
+    for (QWidget *w : {static_cast<QWidget *>(prompt), static_cast<QWidget *>(edit),
+                       static_cast<QWidget *>(ok), static_cast<QWidget *>(cancel)})
+        QVERIFY2(dialog.rect().contains(w->geometry()), qPrintable(w->objectName()));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+
+    const QRect screen = dialog.screen()->geometry();
+    QVERIFY(qAbs(dialog.frameGeometry().center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(dialog.frameGeometry().center().y() - screen.center().y()) <= 1);
+}
+
+QTEST_MAIN(TestPatientPrompt)
+#include "tst_patientprompt.moc"

@@ -43,10 +43,15 @@ std::unique_ptr<QPrinter> defaultPrinter()
         for (const QString &name : installed) {
             if (name.compare(wanted, Qt::CaseInsensitive) != 0)
                 continue;
-            auto printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
-            if (printer->isValid() && printer->outputFormat() == QPrinter::NativeFormat)
-                return printer;
-            break;
+            const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+            auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+            if (!printer->isValid() || printer->outputFormat() != QPrinter::NativeFormat)
+                break;
+            // Qt starts from the locale's paper; the printer's own comes with
+            // its printable margins, the only margins of the page.
+            if (info.defaultPageSize().isValid())
+                printer->setPageSize(info.defaultPageSize());
+            return printer;
         }
     }
     throw Error(QStringLiteral("Aucune imprimante par défaut sélectionnée"));

@@ -49,9 +49,6 @@ public:
         if (CurrentPrinter::jobOpen())
             throw Error(QStringLiteral("Impression en cours"));
         m_printer.setDocName(QString());
-        // No margin beyond the printer's own unprintable border.
-        const QPageLayout layout = m_printer.pageLayout();
-        m_printer.setPageMargins(layout.minimumMargins(), layout.units());
         if (!m_printer.isValid() || !m_painter.begin(&m_printer))
             throw Error(QStringLiteral("Imprimante sélectionnée incorrecte"));
         CurrentPrinter::beginJob();

@@ -79,7 +79,7 @@ private:
     int m_average;
 };
 
-const QSize Page(200, 100);
+const QSize Page(200, 98);
 
 QStringList repeated(const QString &line, int n)
 {
@@ -134,7 +134,7 @@ void TestPrinterTextDevice::layoutRules_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("expected");
 
-    // Page 200 × 100, tab stops every T = 80.
+    // Page 200 × 98, tab stops every T = 80.
     QTest::newRow("tab from 0 to T") << 10 << QStringList{"\tA"} << "1:80,0:A";
     QTest::newRow("tab from T to 2T") << 10 << QStringList{"abcdefgh\tA"} << "1:0,0:abcdefgh ; 1:160,0:A";
     QTest::newRow("tab from T-1 to 2T") << 10 << QStringList{"abcdefg|||||||||\tA"}
@@ -143,6 +143,7 @@ void TestPrinterTextDevice::layoutRules_data()
     QTest::newRow("consecutive tabs") << 10 << QStringList{"\t\tA"} << "1:160,0:A";
     QTest::newRow("tab past W starts a line")
         << 10 << QStringList{"abcdefghjklmnopq\tA"} << "1:0,0:abcdefghjklmnopq ; 1:0,14:A";
+    QTest::newRow("tab to exactly W stays on the line") << 25 << QStringList{"\t", "A"} << "1:0,12:A";
     QTest::newRow("tab stop in 16 bits") << 8193 << QStringList{"\tA"} << "1:8,0:A";
     QTest::newRow("tab stop of 0 leaves the pen") << 8192 << QStringList{"a\tb"} << "1:0,0:a ; 1:10,0:b";
 
@@ -163,6 +164,8 @@ void TestPrinterTextDevice::layoutRules_data()
 
     QTest::newRow("page break after a text line")
         << 10 << numbered(7) << "1:0,0:1 ; 1:0,14:2 ; 1:0,28:3 ; 1:0,42:4 ; 1:0,56:5 ; 1:0,70:6 ; 2:0,0:7";
+    QTest::newRow("empty line reaching H stays on the page")
+        << 10 << QStringList{"1"} + repeated(QString(), 7) + QStringList{"A"} << "1:0,0:1 ; 1:0,98:A";
     QTest::newRow("text below H - 2L after empty lines")
         << 10 << repeated(QString(), 8) + QStringList{"A", "B"} << "1:0,96:A ; 2:0,0:B";
     QTest::newRow("page break after an empty line") << 10 << repeated(QString(), 9) + QStringList{"A"} << "2:0,0:A";

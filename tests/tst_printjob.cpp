@@ -122,6 +122,7 @@ private slots:
     void refusedWhileJobOpen();
     void setupDialogCancelled();
     void setupDialogChoosesPrinter();
+    void printerCannotBeOpened();
     void noDefaultPrinter();
 
 private:
@@ -298,6 +299,15 @@ void TestPrintJob::setupDialogChoosesPrinter()
     const QStringList lines = reportLines(QStringLiteral("Petit Louis"));
     writeExpected(QStringLiteral("Second-4"), lines);
     PrintLines(lines, windowFont());
+}
+
+// Run with no folder for the job's spool file: the job cannot start.
+void TestPrintJob::printerCannotBeOpened()
+{
+    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, windowFont()); }),
+             QStringLiteral("Imprimante sélectionnée incorrecte"));
+    QVERIFY(!CurrentPrinter::jobOpen());
+    QCOMPARE(CurrentPrinter::pageNumber(), 0);
 }
 
 void TestPrintJob::noDefaultPrinter()

@@ -97,6 +97,10 @@ check_job Belva_PDF 1 3 1 "595 x 842 pts (A4)"
 check_job Belva_PDF 2 1 2 "595 x 842 pts (A4)"
 check_job Belva_PDF 3 1 1 "595 x 842 pts (A4)"
 check_job Second 4 1 2 "595 x 420 pts (A5)"
+echo "== a job that cannot start"
+TMPDIR=$work/missing timeout 60 "$driver" printerCannotBeOpened || fail "driver failed when the job cannot start"
+echo "== a default printer that is not installed"
+LPDEST=Ghost timeout 60 "$driver" noDefaultPrinter || fail "driver failed with a default printer not installed"
 extra=$(ls "$work/cups/out/" | grep '\.pdf$' | grep -v -x -e Belva_PDF-1.pdf -e Belva_PDF-2.pdf -e Belva_PDF-3.pdf -e Second-4.pdf)
 [ -z "$extra" ] || fail "unexpected jobs: $extra"
 cups_stop

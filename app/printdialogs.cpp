@@ -5,11 +5,14 @@
 #include "printersetupdialog.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
+
+#include <memory>
 
 namespace belva {
 

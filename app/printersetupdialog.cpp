@@ -23,7 +23,7 @@ QString statusText(QPrinter::PrinterState state)
     case QPrinter::Idle:
         return QStringLiteral("Prête");
     case QPrinter::Active:
-        return QStringLiteral("Impression en cours");
+        return QStringLiteral("Occupée");
     case QPrinter::Aborted:
         return QStringLiteral("Interrompue");
     case QPrinter::Error:

@@ -1,0 +1,181 @@
+#include "printing.h"
+
+#include "currentprinter.h"
+#include "errors.h"
+#include "printertextdevice.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+#include <climits>
+#include <cmath>
+#include <optional>
+
+namespace belva {
+
+namespace {
+
+// a × b / c, rounded to the nearest integer with halves away from zero.
+int mulDiv(int a, int b, int c)
+{
+    const qint64 n = qint64(a) * b;
+    const qint64 d = c;
+    const qint64 q = (std::abs(n) * 2 + std::abs(d)) / (2 * std::abs(d));
+    return int((n < 0) != (d < 0) ? -q : q);
+}
+
+int screenDpi()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? qRound(screen->logicalDotsPerInchY()) : 96;
+}
+
+// A print job on a printer, and the page the text layout draws on. The job
+// starts when this is made and ends when it is destroyed, whatever happened
+// in between.
+class PrinterJob final : public TextSurface
+{
+public:
+    explicit PrinterJob(QPrinter &printer) : m_printer(printer)
+    {
+        if (CurrentPrinter::jobOpen())
+            throw Error(QStringLiteral("Impression en cours"));
+        m_printer.setDocName(QString());
+        if (!m_printer.isValid() || !m_painter.begin(&m_printer))
+            throw Error(QStringLiteral("Imprimante sélectionnée incorrecte"));
+        CurrentPrinter::beginJob();
+        m_page = QSize(m_printer.width(), m_printer.height());
+    }
+    PrinterJob(const PrinterJob &) = delete;
+    PrinterJob &operator=(const PrinterJob &) = delete;
+
+    ~PrinterJob() override
+    {
+        m_painter.end();
+        CurrentPrinter::endJob();
+    }
+
+    [[nodiscard]] QSize page() const { return m_page; }
+    [[nodiscard]] int verticalDpi() const { return m_printer.logicalDpiY(); }
+
+    void setFont(const QFont &font)
+    {
+        m_painter.setFont(font);
+        m_painter.setPen(Qt::black);
+        m_metrics.emplace(m_painter.fontMetrics());
+    }
+
+    int cellHeight() const override { return m_metrics->height(); }
+    int averageCharWidth() const override { return m_metrics->averageCharWidth(); }
+
+    QSize measure(QStringView run) const override
+    {
+        return {m_metrics->horizontalAdvance(run.toString()), m_metrics->height()};
+    }
+
+    void draw(int x, int y, QStringView run) override
+    {
+        m_painter.drawText(x, y + m_metrics->ascent(), run.toString());
+    }
+
+    void newPage() override
+    {
+        m_printer.newPage();
+        CurrentPrinter::nextPage();
+    }
+
+private:
+    QPrinter &m_printer;
+    QPainter m_painter;
+    QSize m_page;
+    std::optional<QFontMetrics> m_metrics;
+};
+
+} // namespace
+
+QFont PrintFont(const QFont &windowFont, int screenDpi, int printerDpi)
+{
+    if (screenDpi <= 0)
+        screenDpi = 96;
+    int pixels = windowFont.pixelSize();
+    if (pixels <= 0)
+        pixels = int(std::lround(windowFont.pointSizeF() * screenDpi / 72.0));
+    const int points = mulDiv(pixels, 72, screenDpi);
+    const int emHeight = printerDpi == screenDpi ? pixels : mulDiv(points, printerDpi, 72);
+
+    QFont font(windowFont);
+    font.setPixelSize(std::max(1, emHeight));
+    // Runs are measured and drawn one by one, as the buffer hands them over:
+    // without kerning, where text is cut makes no difference.
+    font.setKerning(false);
+    return font;
+}
+
+QStringList MemoLines(const QPlainTextEdit *memo)
+{
+    const QTextDocument *doc = memo->document();
+    const QTextOption option = doc->defaultTextOption();
+    const QFont font = doc->defaultFont();
+
+    // The control wraps at its viewport's width. A control that was never
+    // shown has not laid its viewport out yet, so work the width out from
+    // the control's own size, frame and scroll bar.
+    qreal width = memo->maximumViewportSize().width();
+    if (width <= 0)
+        width = INT_MAX;
+    width -= 2 * doc->documentMargin();
+    if (option.flags() & QTextOption::AddSpaceForLineAndParagraphSeparators)
+        width -= QFontMetrics(font).horizontalAdvance(QChar(0x21B5));
+
+    QStringList lines;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        QTextLayout layout(text, font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        const qsizetype before = lines.size();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines.append(text.mid(line.textStart(), line.textLength()));
+        }
+        layout.endLayout();
+        if (lines.size() == before)
+            lines.append(QString());
+    }
+    if (!lines.isEmpty() && doc->lastBlock().text().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+int MemoTabStopDistance(const QFont &font)
+{
+    const int letters = QFontMetrics(font).horizontalAdvance(
+        QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    return 8 * ((letters / 26 + 1) / 2);
+}
+
+void PrintLines(const QStringList &lines, const QFont &windowFont)
+{
+    // The job sends the lines it was given, whatever happens to the caller's
+    // list while the window stays responsive.
+    const QStringList jobLines = lines;
+
+    PrinterJob job(CurrentPrinter::get());
+    PrinterTextDevice device(job, job.page());
+    job.setFont(PrintFont(windowFont, screenDpi(), job.verticalDpi()));
+    for (const QString &line : jobLines) {
+        device.writeLine(line);
+        QCoreApplication::processEvents();
+    }
+    device.close();
+}
+
+} // namespace belva

@@ -1,0 +1,127 @@
+# Sourced by the printing tests: a CUPS scheduler of their own, in a
+# temporary folder, reached through a local socket only. The machine's own
+# CUPS set-up is never read nor changed.
+#
+#   cups_start DIR [QUEUE...]   first queue is the default; none: no printer
+#   cups_stop
+# Each queue keeps the documents it receives as DIR/out/<queue>-<job>.pdf,
+# with the backend's arguments in DIR/out/<queue>-<job>.args.
+
+cups_need() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: missing tool '$tool' (run scripts/setup)"; exit 1; }
+  done
+}
+
+cups_start() {
+  CUPS_DIR=$1; shift
+  cups_need cupsd lpstat
+  local d=$CUPS_DIR
+  mkdir -p "$d"/{root,spool,cache,state,tmp,log,out,home,bin/backend}
+  chmod 0755 "$d" "$d"/{root,spool,cache,state,log,bin,bin/backend}
+  chmod 1777 "$d/tmp" "$d/out"
+  for sub in /usr/lib/cups/*; do
+    [ "$(basename "$sub")" = backend ] || ln -s "$sub" "$d/bin/$(basename "$sub")"
+  done
+  # A raw queue hands the job's document to this backend unchanged.
+  cat >"$d/bin/backend/belvakeep" <<'BACKEND'
+#!/bin/sh
+[ $# -eq 0 ] && { echo 'direct belvakeep "Unknown" "Document keeper"'; exit 0; }
+out=${DEVICE_URI#belvakeep:}
+name="$out-$1"
+printf '%s\n' "$@" >"$name.args"
+if [ $# -ge 6 ]; then cp "$6" "$name.part"; else cat >"$name.part"; fi
+mv "$name.part" "$name.pdf"
+exit 0
+BACKEND
+  # Mode 0700: cupsd runs it as root, so it may write where the test reads.
+  chmod 0700 "$d/bin/backend/belvakeep"
+
+  cat >"$d/cups-files.conf" <<CONF
+ServerRoot $d/root
+RequestRoot $d/spool
+CacheDir $d/cache
+StateDir $d/state
+TempDir $d/tmp
+ServerBin $d/bin
+DataDir /usr/share/cups
+DocumentRoot /usr/share/cups/doc-root
+AccessLog $d/log/access_log
+ErrorLog $d/log/error_log
+PageLog $d/log/page_log
+SystemGroup root
+Sandboxing Relaxed
+CONF
+  cat >"$d/cupsd.conf" <<CONF
+Listen $d/cups.sock
+LogLevel debug
+Browsing No
+WebInterface No
+DefaultAuthType None
+MaxJobs 0
+PreserveJobFiles No
+PreserveJobHistory Yes
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
+  local first=1 id=1 q tag
+  : >"$d/root/printers.conf"
+  for q in "$@"; do
+    if ((first)); then tag=DefaultPrinter; first=0; else tag=Printer; fi
+    cat >>"$d/root/printers.conf" <<CONF
+<$tag $q>
+PrinterId $id
+Info $q
+Location Test bench
+DeviceURI belvakeep:$d/out/$q
+State Idle
+StateTime 0
+Type 4
+Accepting Yes
+Shared No
+JobSheets none none
+QuotaPeriod 0
+PageLimit 0
+KLimit 0
+OpPolicy default
+ErrorPolicy abort-job
+</$tag>
+CONF
+    id=$((id + 1))
+  done
+  chmod 0600 "$d/root/printers.conf"
+
+  cupsd -f -c "$d/cupsd.conf" -s "$d/cups-files.conf" >"$d/log/stdout" 2>&1 &
+  CUPS_PID=$!
+  export CUPS_SERVER=$d/cups.sock HOME=$d/home
+  unset PRINTER LPDEST
+  local i
+  for i in $(seq 1 100); do
+    if [ -S "$d/cups.sock" ] && lpstat -r >/dev/null 2>&1; then return 0; fi
+    kill -0 "$CUPS_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "FAIL: the private CUPS scheduler did not start"
+  cat "$d/log/stdout" "$d/log/error_log" 2>/dev/null | tail -30
+  cups_stop
+  exit 1
+}
+
+cups_stop() {
+  if [ -n "${CUPS_PID:-}" ]; then
+    kill "$CUPS_PID" 2>/dev/null || true
+    local i
+    for i in $(seq 1 50); do kill -0 "$CUPS_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$CUPS_PID" 2>/dev/null || true
+    wait "$CUPS_PID" 2>/dev/null || true
+    CUPS_PID=
+  fi
+}

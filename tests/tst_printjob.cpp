@@ -1,0 +1,336 @@
+// Real print jobs through the printing system. Run by e2e/printing.sh under
+// a CUPS scheduler of its own, not on its own: the script checks the
+// documents the queues received against the *.expected files written here.
+//   with printers:   queues Belva_PDF (default) and Second
+//   noDefaultPrinter: a scheduler without any queue
+#include "currentprinter.h"
+#include "errors.h"
+#include "printing.h"
+#include "reports.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace belva;
+
+namespace {
+
+QFont windowFont()
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(11);
+    return font;
+}
+
+ReportFields fields(const QString &patient)
+{
+    ReportFields f;
+    f.date = QStringLiteral("08/12/2026");
+    f.patient = patient;
+    const char *answers[] = {"3", "0", "1", "5", "2", "4", "0", "1", "2", "5",
+                             "0", "3", "1", "4", "2", "5", "1", "0", "3", "2"};
+    for (int i = 0; i < ItemCount; ++i)
+        f.answers[i] = QString::fromLatin1(answers[i]);
+    f.scores = {QStringLiteral("20"), QStringLiteral("42,5"), QStringLiteral("73,33"), QStringLiteral("30")};
+    f.status = QStringLiteral("Score global (%) : 41,46");
+    return f;
+}
+
+const QString LongName = QStringLiteral(
+    "Dupont-Lefebvre Jean-Étienne Marie Alexandre Hippolyte de la Tour d'Auvergne et de Montmorency-Laval");
+
+// The lines of the print-variant report, as the report buffer holds them.
+QStringList reportLines(const QString &patient)
+{
+    QPlainTextEdit memo;
+    memo.setGeometry(8, 16, 569, 457);
+    memo.setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    memo.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo.setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo.setWordWrapMode(QTextOption::WordWrap);
+    memo.setFont(windowFont());
+    memo.setTabStopDistance(MemoTabStopDistance(windowFont()));
+    memo.setPlainText(BuildTestReport(fields(patient), ReportVariant::Print));
+    return MemoLines(&memo);
+}
+
+void writeExpected(const QString &name, const QStringList &lines)
+{
+    QFile file(qEnvironmentVariable("BELVA_PRINT_OUT") + u'/' + name + QStringLiteral(".expected"));
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.fileName()));
+    file.write(lines.join(u'\n').toUtf8() + '\n');
+}
+
+// Answers the next modal dialog, waiting for it at most ten seconds.
+void answerDialog(std::function<void(QDialog *)> answer, QObject *context)
+{
+    auto *timer = new QTimer(context);
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, waited, answer = std::move(answer)] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) {
+            if (++*waited > 1000)
+                timer->deleteLater();
+            return;
+        }
+        timer->deleteLater();
+        answer(dialog);
+    });
+    timer->start(10);
+}
+
+bool placedAsExpected(const QDialog *dialog)
+{
+    return dialog->pos() == DialogPosition(dialog->screen()->geometry(), dialog->size());
+}
+
+QString errorOf(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return QStringLiteral("(no error)");
+}
+
+} // namespace
+
+class TestPrintJob : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void printDialogCancelled();
+    void printReportThreeCopies();
+    void copiesStayForTheNextDialog();
+    void refusedWhileJobOpen();
+    void setupDialogCancelled();
+    void setupDialogChoosesPrinter();
+    void printerCannotBeOpened();
+    void noDefaultPrinter();
+
+private:
+    QWidget *m_window = nullptr;
+};
+
+void TestPrintJob::initTestCase()
+{
+    QVERIFY2(QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")) >= 0,
+             "Tahoma is missing: run scripts/setup");
+    QVERIFY2(!qEnvironmentVariable("BELVA_PRINT_OUT").isEmpty(), "run through e2e/printing.sh");
+    m_window = new QWidget;
+    m_window->setObjectName(QStringLiteral("Form1"));
+    m_window->setGeometry(100, 100, 585, 505);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+void TestPrintJob::printDialogCancelled()
+{
+    bool seen = false;
+    answerDialog(
+        [&](QDialog *dialog) {
+            seen = dialog->objectName() == QLatin1String("PrintDialog1") && placedAsExpected(dialog)
+                && static_cast<QPrintDialog *>(dialog)->printer()->printerName() == QLatin1String("Belva_PDF");
+            if (auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies")))
+                copies->setValue(5);
+            dialog->reject();
+        },
+        this);
+    QVERIFY(!ExecutePrintDialog(m_window));
+    QVERIFY(seen);
+    QCOMPARE(CurrentPrinter::get().printerName(), QStringLiteral("Belva_PDF"));
+    QCOMPARE(CurrentPrinter::get().copyCount(), 1);
+}
+
+void TestPrintJob::printReportThreeCopies()
+{
+    QString problem = QStringLiteral("no dialog");
+    answerDialog(
+        [&](QDialog *dialog) {
+            auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies"));
+            if (!copies || copies->value() != 1) {
+                problem = QStringLiteral("copies not offered or not 1");
+            } else if (dialog->findChild<QCheckBox *>(QStringLiteral("collate")) == nullptr) {
+                problem = QStringLiteral("collation not offered");
+            } else {
+                problem.clear();
+                copies->setValue(3);
+            }
+            dialog->accept();
+        },
+        this);
+    QVERIFY(ExecutePrintDialog(m_window));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(CurrentPrinter::get().copyCount(), 3);
+
+    const QStringList lines = reportLines(QStringLiteral("Dupont Jean-Étienne"));
+    QCOMPARE(lines.size(), 52);
+    writeExpected(QStringLiteral("Belva_PDF-1"), lines);
+    PrintLines(lines, windowFont());
+    QVERIFY(!CurrentPrinter::jobOpen());
+    QCOMPARE(CurrentPrinter::pageNumber(), 0);
+}
+
+void TestPrintJob::copiesStayForTheNextDialog()
+{
+    int copiesShown = 0;
+    answerDialog(
+        [&](QDialog *dialog) {
+            if (auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies"))) {
+                copiesShown = copies->value();
+                copies->setValue(1);
+            }
+            dialog->accept();
+        },
+        this);
+    QVERIFY(ExecutePrintDialog(m_window));
+    QCOMPARE(copiesShown, 3);
+    QCOMPARE(CurrentPrinter::get().copyCount(), 1);
+
+    // The long name is wrapped by the report buffer; the form feed starts page 2.
+    const QStringList first = reportLines(LongName);
+    QCOMPARE(first.size(), 53);
+    const QStringList lines = first + QStringList{QStringLiteral("\f")} + reportLines(QStringLiteral("Martin Paul"));
+    writeExpected(QStringLiteral("Belva_PDF-2"), lines);
+    PrintLines(lines, windowFont());
+}
+
+void TestPrintJob::refusedWhileJobOpen()
+{
+    QStringList lines = reportLines(QStringLiteral("Durand Sophie"));
+    writeExpected(QStringLiteral("Belva_PDF-3"), lines);
+
+    bool jobSeenOpen = false;
+    QString secondPrint, printDialog, setupDialog;
+    // Runs while the job is being sent, as a command of the window would.
+    QTimer::singleShot(0, this, [&] {
+        jobSeenOpen = CurrentPrinter::jobOpen() && CurrentPrinter::pageNumber() == 1;
+        lines[6] = QStringLiteral("\tNom patient : CHANGED");
+        lines.append(QStringLiteral("ADDED"));
+        secondPrint = errorOf([&] { PrintLines(lines, windowFont()); });
+        answerDialog([](QDialog *dialog) { dialog->accept(); }, this);
+        printDialog = errorOf([&] { (void)ExecutePrintDialog(m_window); });
+        answerDialog([](QDialog *dialog) { dialog->accept(); }, this);
+        setupDialog = errorOf([&] { ExecutePrinterSetupDialog(m_window); });
+    });
+    PrintLines(lines, windowFont());
+
+    QVERIFY(jobSeenOpen);
+    QCOMPARE(secondPrint, QStringLiteral("Impression en cours"));
+    QCOMPARE(printDialog, QStringLiteral("Impression en cours"));
+    QCOMPARE(setupDialog, QStringLiteral("Impression en cours"));
+    QVERIFY(!CurrentPrinter::jobOpen());
+}
+
+void TestPrintJob::setupDialogCancelled()
+{
+    bool seen = false;
+    answerDialog(
+        [&](QDialog *dialog) {
+            auto *name = dialog->findChild<QComboBox *>(QStringLiteral("printerName"));
+            auto *landscape = dialog->findChild<QRadioButton *>(QStringLiteral("landscape"));
+            seen = dialog->objectName() == QLatin1String("PrinterSetupDialog1") && placedAsExpected(dialog) && name
+                && landscape && name->currentText() == QLatin1String("Belva_PDF");
+            if (name && landscape) {
+                name->setCurrentIndex(name->findText(QStringLiteral("Second")));
+                emit name->activated(name->currentIndex());
+                landscape->setChecked(true);
+            }
+            dialog->reject();
+        },
+        this);
+    QVERIFY(!ExecutePrinterSetupDialog(m_window));
+    QVERIFY(seen);
+    QCOMPARE(CurrentPrinter::get().printerName(), QStringLiteral("Belva_PDF"));
+    QCOMPARE(CurrentPrinter::get().pageLayout().orientation(), QPageLayout::Portrait);
+}
+
+void TestPrintJob::setupDialogChoosesPrinter()
+{
+    answerDialog(
+        [&](QDialog *dialog) {
+            auto *name = dialog->findChild<QComboBox *>(QStringLiteral("printerName"));
+            auto *paper = dialog->findChild<QComboBox *>(QStringLiteral("paperSize"));
+            auto *landscape = dialog->findChild<QRadioButton *>(QStringLiteral("landscape"));
+            if (name && paper && landscape) {
+                name->setCurrentIndex(name->findText(QStringLiteral("Second")));
+                emit name->activated(name->currentIndex());
+                paper->setCurrentIndex(paper->findText(QPageSize(QPageSize::A5).name()));
+                landscape->setChecked(true);
+            }
+            dialog->accept();
+        },
+        this);
+    QVERIFY(ExecutePrinterSetupDialog(m_window));
+    const QPrinter &printer = CurrentPrinter::get();
+    QCOMPARE(printer.printerName(), QStringLiteral("Second"));
+    QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    QVERIFY(printer.pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::A5)));
+
+    // The next print dialog opens on that printer.
+    QString openedOn;
+    answerDialog(
+        [&](QDialog *dialog) {
+            openedOn = static_cast<QPrintDialog *>(dialog)->printer()->printerName();
+            dialog->accept();
+        },
+        this);
+    QVERIFY(ExecutePrintDialog(m_window));
+    QCOMPARE(openedOn, QStringLiteral("Second"));
+    QCOMPARE(CurrentPrinter::get().pageLayout().orientation(), QPageLayout::Landscape);
+
+    const QStringList lines = reportLines(QStringLiteral("Petit Louis"));
+    writeExpected(QStringLiteral("Second-4"), lines);
+    PrintLines(lines, windowFont());
+}
+
+// Run with no folder for the job's spool file: the job cannot start.
+void TestPrintJob::printerCannotBeOpened()
+{
+    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, windowFont()); }),
+             QStringLiteral("Imprimante sélectionnée incorrecte"));
+    QVERIFY(!CurrentPrinter::jobOpen());
+    QCOMPARE(CurrentPrinter::pageNumber(), 0);
+}
+
+void TestPrintJob::noDefaultPrinter()
+{
+    // No dialog may open; one that did is closed and reported.
+    bool dialogShown = false;
+    const auto watch = [&] {
+        answerDialog(
+            [&](QDialog *dialog) {
+                dialogShown = true;
+                dialog->reject();
+            },
+            this);
+    };
+    const QString message = QStringLiteral("Aucune imprimante par défaut sélectionnée");
+    watch();
+    QCOMPARE(errorOf([&] { (void)ExecutePrintDialog(m_window); }), message);
+    QCOMPARE(errorOf([&] { ExecutePrinterSetupDialog(m_window); }), message);
+    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, windowFont()); }), message);
+    QTest::qWait(50);
+    QVERIFY(!dialogShown);
+    QVERIFY(!CurrentPrinter::jobOpen());
+}
+
+QTEST_MAIN(TestPrintJob)
+#include "tst_printjob.moc"

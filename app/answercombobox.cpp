@@ -3,6 +3,7 @@
 #include "questionnaire.h"
 
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QLineEdit>
 
 AnswerComboBox::AnswerComboBox(QWidget *parent)
@@ -78,6 +79,17 @@ void AnswerComboBox::keyPressEvent(QKeyEvent *event)
     default:
         QComboBox::keyPressEvent(event);
     }
+}
+
+void AnswerComboBox::wheelEvent(QWheelEvent *event)
+{
+    // The wheel turns only the answer being edited, never one the pointer
+    // merely passes over.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
 }
 
 void AnswerComboBox::focusInEvent(QFocusEvent *event)

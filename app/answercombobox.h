@@ -25,6 +25,7 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void userEdited(const QString &text);

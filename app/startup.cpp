@@ -5,9 +5,13 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
+#include <QImage>
+#include <QPixmap>
+#include <QResource>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <cfenv>
+#include <cstring>
 
 namespace belva {
 
@@ -28,9 +32,18 @@ QFont LoadWindowFont(const QString &fontFile)
 
 QIcon ApplicationIcon()
 {
+    // Raw pixels: decoding PNG files (and looking up image plugins) would
+    // cost start-up several milliseconds for an icon nobody waits for.
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/belvamg-%1.png").arg(size), QSize(size, size));
+    for (const int size : {16, 24, 32, 48, 64}) {
+        const QByteArray pixels =
+            QResource(QStringLiteral(":/icons/belvamg-%1.rgba").arg(size)).uncompressedData();
+        if (pixels.size() != size * size * 4)
+            continue;
+        QImage image(size, size, QImage::Format_RGBA8888);
+        std::memcpy(image.bits(), pixels.constData(), pixels.size());
+        icon.addPixmap(QPixmap::fromImage(std::move(image)));
+    }
     return icon;
 }
 

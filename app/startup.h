@@ -20,7 +20,8 @@ void SetUpApplication(QApplication &app, const QString &fontFile = QString::from
 // it, whatever fontconfig gives for Tahoma (a sans serif) at the same size.
 [[nodiscard]] QFont LoadWindowFont(const QString &fontFile);
 
-// The program's own icon, from its resources, in every size it ships.
+// The program's own icon, 16 to 64 pixels, for its windows. The same artwork
+// is in the resources as :/icons/belvamg-<16..256>.png.
 [[nodiscard]] QIcon ApplicationIcon();
 
 } // namespace belva

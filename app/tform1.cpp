@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -217,7 +218,9 @@ void TForm1::bindCommand(QAction *action, void (TForm1::*handler)())
 void TForm1::fitCaptionFont()
 {
     // Without Tahoma, fontconfig's substitute may be wider: narrow the window
-    // font until every caption fits beside its field.
+    // font until every caption fits beside its field. Tahoma fits as laid out.
+    if (QFontInfo(font()).family() == QLatin1String("Tahoma"))
+        return;
     const QList<QLabel *> captions = {
         ui->Label1,  ui->Label2,  ui->Label3,  ui->Label4,  ui->Label5,  ui->Label6,  ui->Label7,  ui->Label8,
         ui->Label9,  ui->Label10, ui->Label11, ui->Label12, ui->Label13, ui->Label14, ui->Label15, ui->Label16,

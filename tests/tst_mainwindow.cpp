@@ -153,7 +153,10 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), combo(1));
         QCOMPARE(combo(1)->lineEdit()->selectedText(), QStringLiteral("0"));
         QVERIFY(!QApplication::windowIcon().isNull());
-        QVERIFY(QApplication::windowIcon().availableSizes().contains(QSize(256, 256)));
+        QCOMPARE(QApplication::windowIcon().availableSizes(),
+                 QList<QSize>({{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}}));
+        const QImage icon = QApplication::windowIcon().pixmap(32).toImage();
+        QCOMPARE(icon.pixelColor(16, 1), QImage(QStringLiteral(":/icons/belvamg-32.png")).pixelColor(16, 1));
     }
 
     void fixedSize()
@@ -312,6 +315,21 @@ private Q_SLOTS:
         QCOMPARE(box->answerText(), text);
         QCOMPARE(box->currentIndex(), entry);
         QCOMPARE(changes.count(), raised);
+    }
+
+    void wheelTurnsOnlyTheFocusedAnswer()
+    {
+        const auto turn = [](AnswerComboBox *box) {
+            const QPointF at(box->width() / 2, box->height() / 2);
+            QWheelEvent wheel(at, box->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &wheel);
+        };
+        turn(combo(2));
+        QCOMPARE(combo(2)->answerText(), QStringLiteral("0"));
+        turn(combo(1));
+        QCOMPARE(combo(1)->answerText(), QStringLiteral("1"));
+        QCOMPARE(field("edSQRPS")->text(), QStringLiteral("2,22"));
     }
 
     void backspaceOnZeroShowsTheErrorEachTime()

@@ -131,8 +131,8 @@ expect "status panel" name_of "$status" "Score global (%) : 2,78"
 xdotool key Tab
 xdotool type --delay 60 x
 wait_for 50 xdotool search --onlyvisible --name '^BELVA MG 1\.0$' || fail "no error box after typing x"
-box=$(child /org/a11y/atspi/accessible/root 1)
-message=$(child "$box" 1)
+box_message() { message=$(child "$(child /org/a11y/atspi/accessible/root 1)" 1) && [ -n "$message" ]; }
+wait_for 30 box_message || fail "the error box is not on the accessibility bus"
 expect "error message" name_of "$message" "'x' n'est pas une valeur entière correcte."
 expect "status panel" name_of "$status" "Score global (%) : 2,78"
 xdotool key Return

@@ -1,13 +1,16 @@
-#include "notices.h"
+#include "hh.h"
+#include "startup.h"
+#include "tform1.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
+    // The help viewer binding and the help probe live around the application.
+    belva::HelpModules helpModules(argc, argv);
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QString::fromUtf16(belva::MainWindowCaption));
-    window.show();
+    belva::SetUpApplication(app);
+    TForm1 form;
+    form.show();
     return app.exec();
 }

@@ -1,0 +1,74 @@
+#include "startup.h"
+
+#include "notices.h"
+#include "savetextfiledialog.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QImage>
+#include <QPixmap>
+#include <QResource>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <cfenv>
+#include <cstring>
+
+namespace belva {
+
+QFont LoadWindowFont(const QString &fontFile)
+{
+    QString family = QStringLiteral("Tahoma");
+    if (QFile::exists(fontFile)) {
+        const int id = QFontDatabase::addApplicationFont(fontFile);
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (!families.isEmpty())
+            family = families.constFirst();
+    }
+    QFont font(family);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+QIcon ApplicationIcon()
+{
+    // Raw pixels: decoding PNG files (and looking up image plugins) would
+    // cost start-up several milliseconds for an icon nobody waits for.
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64}) {
+        const QByteArray pixels =
+            QResource(QStringLiteral(":/icons/belvamg-%1.rgba").arg(size)).uncompressedData();
+        if (pixels.size() != size * size * 4)
+            continue;
+        QImage image(size, size, QImage::Format_RGBA8888);
+        std::memcpy(image.bits(), pixels.constData(), pixels.size());
+        icon.addPixmap(QPixmap::fromImage(std::move(image)));
+    }
+    return icon;
+}
+
+void SetUpApplication(QApplication &app, const QString &fontFile)
+{
+    // The scores are computed in extended precision, rounding to nearest with
+    // ties to even, for the whole run.
+    std::fesetround(FE_TONEAREST);
+
+    // The title is the application name, not its display name: on X11 a
+    // display name would be appended to every window title.
+    QCoreApplication::setApplicationName(QString::fromUtf16(AppTitle));
+    QApplication::setWindowIcon(ApplicationIcon());
+
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+
+    QApplication::setFont(LoadWindowFont(fontFile));
+
+    // Nothing is kept between runs, not even the file dialogs' last folders.
+    DisableQtDialogSettings();
+}
+
+} // namespace belva

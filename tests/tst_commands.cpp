@@ -1,0 +1,312 @@
+// The menu commands of the main window, end to end in process: the patient
+// prompt, the save dialog and the message boxes answered as a user would.
+#include "encoding.h"
+#include "reportexport.h"
+#include "reports.h"
+#include "startup.h"
+#include "tform1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Answers modal windows in turn. Each step gets the active modal widget and
+// says whether it handled it; what each window was is recorded.
+class ModalDriver : public QObject
+{
+public:
+    using Step = std::function<bool(QWidget *)>;
+
+    explicit ModalDriver(QList<Step> steps) : m_steps(std::move(steps))
+    {
+        m_timer.setInterval(5);
+        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
+        m_timer.start();
+    }
+    QStringList seen;                // window titles, in order
+    QStringList boxTexts;            // message box texts
+    [[nodiscard]] bool done() const { return m_steps.isEmpty(); }
+
+private:
+    void poll()
+    {
+        QWidget *w = QApplication::activeModalWidget();
+        if (!w || !w->isVisible() || w == m_last)
+            return;
+        m_last = w;
+        seen << w->windowTitle();
+        if (auto *box = qobject_cast<QMessageBox *>(w))
+            boxTexts << box->text();
+        if (m_steps.isEmpty() || !m_steps.front()(w)) {
+            // Anything unexpected is closed so the test cannot hang.
+            if (auto *dialog = qobject_cast<QDialog *>(w))
+                dialog->reject();
+            return;
+        }
+        m_steps.removeFirst();
+    }
+    QList<Step> m_steps;
+    QPointer<QWidget> m_last;
+    QTimer m_timer;
+};
+
+ModalDriver::Step answerPatient(const QString &name)
+{
+    return [name](QWidget *w) {
+        if (w->windowTitle() != QLatin1String("Patient..."))
+            return false;
+        w->findChild<QLineEdit *>(QStringLiteral("Edit"))->setText(name);
+        w->findChild<QPushButton *>(QStringLiteral("OkButton"))->click();
+        return true;
+    };
+}
+
+ModalDriver::Step cancelPatient()
+{
+    return [](QWidget *w) {
+        if (w->windowTitle() != QLatin1String("Patient..."))
+            return false;
+        w->findChild<QPushButton *>(QStringLiteral("CancelButton"))->click();
+        return true;
+    };
+}
+
+ModalDriver::Step answerSaveDialog(const QString &path)
+{
+    return [path](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        if (!dialog)
+            return false;
+        if (path.isEmpty()) {
+            dialog->reject();
+        } else {
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        }
+        return true;
+    };
+}
+
+ModalDriver::Step acknowledgeBox()
+{
+    return [](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        if (!box)
+            return false;
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    };
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestCommands : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TForm1> form;
+    QTemporaryDir dir;
+
+    QAction *action(const char *name) const { return form->findChild<QAction *>(QLatin1String(name)); }
+    QString statusText() const { return form->findChild<QLabel *>(QStringLiteral("StatusPanel1"))->text(); }
+
+    // Triggers a menu command with the modal windows answered by steps.
+    QStringList run(const char *command, QList<ModalDriver::Step> steps, QStringList *boxTexts = nullptr)
+    {
+        ModalDriver driver(std::move(steps));
+        action(command)->trigger();
+        if (!driver.done())
+            qWarning("not every expected window was shown: %s", qPrintable(driver.seen.join(u'|')));
+        if (boxTexts)
+            *boxTexts = driver.boxTexts;
+        return driver.seen;
+    }
+    // The report the window's texts give, with today's date.
+    belva::ReportFields expectedFields(const QString &patient) const
+    {
+        belva::ReportFields f = form->reportFields();
+        f.date = belva::ReportDateText();
+        f.patient = patient;
+        return f;
+    }
+    // Items 1, 10 and 16 at 5, 2 and 3: (11,11 + 10 + 20 + 0) / 4.
+    QString answeredStatus() const
+    {
+        return QStringLiteral("Score global (%) : 10") + form->decimalSeparator() + QStringLiteral("28");
+    }
+    void answer(int item, Qt::Key key)
+    {
+        auto *combo = form->findChild<QWidget *>(QStringLiteral("ComboBox%1").arg(item));
+        combo->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(combo, key);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        belva::SetUpApplication(*qApp);
+        QVERIFY(dir.isValid());
+    }
+    void init()
+    {
+        form = std::make_unique<TForm1>();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        answer(1, Qt::Key_5);
+        answer(10, Qt::Key_2);
+        answer(16, Qt::Key_3);
+        QCOMPARE(statusText(), answeredStatus());
+        QApplication::clipboard()->clear();
+    }
+    void cleanup() { form.reset(); }
+
+    void copyScoresAsksNothing()
+    {
+        const QStringList seen = run("Copier1", {});
+        QVERIFY2(seen.isEmpty(), qPrintable(seen.join(u'|')));
+        const QString expected = belva::BuildScoresSummary(expectedFields(QString()));
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+        QCOMPARE(form->memoText(), expected);
+        QVERIFY(form->memo()->isHidden());
+    }
+
+    void copyTest_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("name given") << false << QStringLiteral("Dupont Jean-Étienne");
+        QTest::newRow("no-break space and euro kept") << false << QStringLiteral("Ève\u00a0Müller €");
+        QTest::newRow("empty name") << false << QString();
+        QTest::newRow("prompt cancelled") << true << QString();
+    }
+    void copyTest()
+    {
+        QFETCH(bool, cancel);
+        QFETCH(QString, name);
+        const QStringList seen = run("Copiertest1", {cancel ? cancelPatient() : answerPatient(name)});
+        QCOMPARE(seen, QStringList{QStringLiteral("Patient...")});
+        const QString expected = belva::BuildTestReport(expectedFields(name), belva::ReportVariant::Text);
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+        QCOMPARE(form->memoText(), expected);
+    }
+
+    // The saved bytes are the Windows-1252 encoding of what Copier test gives.
+    void saveEqualsCopiedTest()
+    {
+        const QString name = QStringLiteral("Lætitia Çelik");
+        run("Copiertest1", {answerPatient(name)});
+        const QString copied = QApplication::clipboard()->text();
+        QApplication::clipboard()->clear();
+
+        const QString path = dir.filePath(QStringLiteral("rapport"));
+        const QStringList seen = run("Sauvegardersous1", {answerPatient(name), answerSaveDialog(path)});
+        QCOMPARE(seen, (QStringList{QStringLiteral("Patient..."), QStringLiteral("Sauvegarder sous...")}));
+        const QByteArray bytes = readFile(path + QStringLiteral(".txt"));
+        QCOMPARE(bytes, belva::EncodeWindows1252(copied).bytes);
+        QVERIFY(bytes.startsWith("\r\n\t\r\n"));
+        QVERIFY(bytes.endsWith("\r\n\t"));
+        QVERIFY(bytes.contains("L\xe6titia \xc7" "elik"));
+        QVERIFY(QApplication::clipboard()->text().isEmpty()); // saving copies nothing
+
+        // A second save, another answer: the file is replaced without a question.
+        answer(1, Qt::Key_0);
+        const QStringList again = run("Sauvegardersous1", {answerPatient(QStringLiteral("B")), answerSaveDialog(path + QStringLiteral(".txt"))});
+        QCOMPARE(again.size(), 2);
+        QCOMPARE(readFile(path + QStringLiteral(".txt")),
+                 belva::EncodeWindows1252(belva::BuildTestReport(expectedFields(QStringLiteral("B")), belva::ReportVariant::Text)).bytes);
+    }
+
+    void saveCancelledWritesNothing()
+    {
+        const QString path = dir.filePath(QStringLiteral("never.txt"));
+        run("Sauvegardersous1", {answerPatient(QStringLiteral("X")), answerSaveDialog(QString())});
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(form->memoText(), belva::BuildTestReport(expectedFields(QStringLiteral("X")), belva::ReportVariant::Text));
+    }
+
+    void saveFailuresShown_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        const QString missing = dir.filePath(QStringLiteral("absent/rapport.txt"));
+        QTest::newRow("missing folder") << missing
+            << QStringLiteral("Impossible de créer le fichier \"%1\". No such file or directory.").arg(missing);
+        // Through a link: the dialog would add ".txt" to the device's own name.
+        const QString full = dir.filePath(QStringLiteral("plein.txt"));
+        QFile::link(QStringLiteral("/dev/full"), full);
+        QTest::newRow("full device") << full << QStringLiteral("Erreur d'écriture dans le flux.");
+    }
+    void saveFailuresShown()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        QStringList boxes;
+        const QStringList seen = run("Sauvegardersous1", {answerPatient(QStringLiteral("Y")), answerSaveDialog(path), acknowledgeBox()}, &boxes);
+        QCOMPARE(seen.last(), QStringLiteral("BELVA MG 1.0"));
+        QCOMPARE(boxes, QStringList{message});
+        // The report stays in the buffer; the window goes on.
+        QCOMPARE(form->memoText(), belva::BuildTestReport(expectedFields(QStringLiteral("Y")), belva::ReportVariant::Text));
+        QCOMPARE(statusText(), answeredStatus());
+    }
+
+    // Without any printer the report is built, then the command stops with
+    // its message instead of the print dialog.
+    void printWithoutPrinter()
+    {
+        QStringList boxes;
+        const QStringList seen = run("Imprimer1", {answerPatient(QStringLiteral("Z")), acknowledgeBox()}, &boxes);
+        QCOMPARE(seen, (QStringList{QStringLiteral("Patient..."), QStringLiteral("BELVA MG 1.0")}));
+        QCOMPARE(boxes, QStringList{QStringLiteral("Aucune imprimante par défaut sélectionnée.")});
+        QCOMPARE(form->memoText(), belva::BuildTestReport(expectedFields(QStringLiteral("Z")), belva::ReportVariant::Print));
+
+        boxes.clear();
+        QCOMPARE(run("Configurationimprimante1", {acknowledgeBox()}, &boxes), QStringList{QStringLiteral("BELVA MG 1.0")});
+        QCOMPARE(boxes, QStringList{QStringLiteral("Aucune imprimante par défaut sélectionnée.")});
+    }
+
+    void newClearsTheBuffer()
+    {
+        run("Copier1", {});
+        QVERIFY(!form->memoText().isEmpty());
+        action("Nouveau1")->trigger();
+        QVERIFY(form->memoText().isEmpty());
+        QCOMPARE(statusText(), QStringLiteral("Score global (%) : 0"));
+    }
+
+    void aboutShowsAndCloses()
+    {
+        const QStringList seen = run("Aproposde1", {[](QWidget *w) {
+            if (w->windowTitle() != QLatin1String("A propos de..."))
+                return false;
+            static_cast<QDialog *>(w)->accept();
+            return true;
+        }});
+        QCOMPARE(seen, QStringList{QStringLiteral("A propos de...")});
+    }
+};
+
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"

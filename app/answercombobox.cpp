@@ -1,5 +1,6 @@
 #include "answercombobox.h"
 
+#include "patientprompt.h"
 #include "questionnaire.h"
 
 #include <QKeyEvent>
@@ -20,6 +21,9 @@ AnswerComboBox::AnswerComboBox(QWidget *parent)
     // Completion is done by hand below: one-character entries need no
     // completer (the line edit deletes the default one).
     edit->setCompleter(nullptr);
+    // A character a saved or printed report could not hold is refused, as
+    // it is in the patient prompt.
+    setValidator(new belva::Windows1252Validator(this));
 
     connect(edit, &QLineEdit::textEdited, this, &AnswerComboBox::userEdited);
     // Picks from the list, by mouse, arrow keys or wheel.

@@ -267,6 +267,32 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), combo(belva::ItemCount));
     }
 
+    // What a report could not hold is refused; other characters are answers
+    // like any text (and fail the scoring).
+    void typedCharacterKeptOnlyIfReportable_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("raised");
+        QTest::newRow("euro sign") << QStringLiteral("€") << QStringLiteral("€") << 1;
+        QTest::newRow("e acute") << QStringLiteral("é") << QStringLiteral("é") << 1;
+        QTest::newRow("Polish L refused") << QStringLiteral("Ł") << QStringLiteral("0") << 0;
+        QTest::newRow("CJK refused") << QStringLiteral("五") << QStringLiteral("0") << 0;
+    }
+    void typedCharacterKeptOnlyIfReportable()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(int, raised);
+        AnswerComboBox *box = combo(7);
+        QSignalSpy changes(box, &AnswerComboBox::changed);
+        focusItem(7);
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, typed, Qt::NoModifier);
+        QCOMPARE(box->answerText(), text);
+        QCOMPARE(changes.count(), raised);
+        QCOMPARE(answerer->boxes.size(), raised);
+    }
+
     void changeEvents_data()
     {
         QTest::addColumn<QString>("start");

@@ -15,8 +15,9 @@
 // character wider than the page alone at the start of its line, pages and
 // lines in order with 0 <= y <= H, and, for lines of text one cell high, the
 // lines on the grid of the line height with as many per page as the page
-// holds. Both paths must place every character alike when that is
-// well-defined (additive widths, uniform heights).
+// holds. Both paths must place every character alike where pieces make no
+// difference (additive widths, uniform heights, no character wider than the
+// page).
 #include "printertextdevice.h"
 
 #include <QList>
@@ -193,6 +194,7 @@ void checkDraws(const FakeSurface &s, const Metrics &m, const QString &laidOut)
 {
     const int W = m.page[0];
     const int H = m.page[1];
+    const bool linesHaveHeight = (m.flags & UniformHeights) && !(m.flags & Negative) && m.cell > 0;
 
     // Drawable characters with their index in the text.
     QString drawable;
@@ -221,7 +223,9 @@ void checkDraws(const FakeSurface &s, const Metrics &m, const QString &laidOut)
             // The one character wider than the page, alone on its line.
             CHECK(d.x == 0);
             CHECK(d.run.size() == 1 || (d.run.size() == 2 && d.run[0].isHighSurrogate() && d.run[1].isLowSurrogate()));
-            if (k + 1 < s.draws.size())
+            // Whatever follows is on another line, which lies lower when
+            // lines have a height.
+            if (k + 1 < s.draws.size() && linesHaveHeight)
                 CHECK(s.draws[k + 1].page != d.page || s.draws[k + 1].y != d.y);
         }
 
@@ -250,6 +254,18 @@ void checkGrid(const FakeSurface &s, const Metrics &m)
         if (C <= H)
             CHECK(d.y + C <= H);
     }
+}
+
+bool everyCharacterFits(const QString &text, const Metrics &m)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qint64 w = m.widths[text[i].unicode() % 8];
+        if (splitsPair(text, i + 1))
+            w += m.widths[text[++i].unicode() % 8];
+        if (w > m.page[0])
+            return false;
+    }
+    return true;
 }
 
 struct Placement
@@ -332,7 +348,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkGrid(byLines, m);
         checkGrid(byPieces, m);
     }
-    if (oneCell && m.extra == 0 && !byLines.saturated && !byPieces.saturated) {
+    // Where a character wider than the page follows characters of no width
+    // at the start of a line, a run that holds both breaks between them
+    // while pieces put both on the line: the one case where the pieces show.
+    if (oneCell && m.extra == 0 && everyCharacterFits(text, m) && !byLines.saturated && !byPieces.saturated) {
         CHECK(placements(byLines) == placements(byPieces));
         CHECK(byLines.pages == byPieces.pages);
     }

@@ -236,7 +236,6 @@ void checkDraws(const FakeSurface &s, const Metrics &m, const QString &laidOut)
         }
     }
     CHECK(at == drawable.size());
-    CHECK(!(at > 0 && splitsPair(drawable, at) && where[at] == where[at - 1] + 1));
 }
 
 // Lines of text one cell high: every line on the grid of L = C + 2, at most

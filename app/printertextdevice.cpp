@@ -1,6 +1,7 @@
 #include "printertextdevice.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace belva {
 
@@ -16,14 +17,21 @@ bool isPairAt(QStringView text, qsizetype i)
     return i + 1 < text.size() && text[i].isHighSurrogate() && text[i + 1].isLowSurrogate();
 }
 
-// Length of the run without its last character; a surrogate pair counts as
-// one character, so no half of it is ever drawn alone.
-qsizetype dropLast(QStringView run, qsizetype length)
+// True when the first n characters of the text end in the middle of a pair.
+bool splitsPair(QStringView text, qsizetype n)
 {
-    --length;
-    if (length > 0 && isPairAt(run, length - 1))
-        --length;
-    return length;
+    return n > 0 && isPairAt(text, n - 1);
+}
+
+// A font has no negative extents; such values from a driver count as 0.
+int atLeastZero(int value)
+{
+    return std::max(0, value);
+}
+
+int saturatedInt(qint64 value)
+{
+    return int(std::clamp<qint64>(value, INT_MIN, INT_MAX));
 }
 
 } // namespace
@@ -61,29 +69,86 @@ void TextLayout::layOut(QStringView text)
         drawRun(text.sliced(runStart));
 }
 
+QSize TextLayout::measure(QStringView run) const
+{
+    const QSize extent = m_surface.measure(run);
+    return {atLeastZero(extent.width()), atLeastZero(extent.height())};
+}
+
+// The longest start of the run that fits between X and the right edge, never
+// ending inside a pair; extent is its measure (that of no character when none
+// fits). Widths grow with the number of characters, so the length is found
+// by doubling and halving instead of dropping one character at a time, which
+// took time quadratic in the run's length for each line it filled.
+qsizetype TextLayout::fitting(QStringView run, bool tryWhole, QSize &extent) const
+{
+    const qint64 room = qint64(m_width) - m_x;
+    if (tryWhole) {
+        extent = measure(run);
+        if (extent.width() <= room)
+            return run.size();
+    }
+    qsizetype fits = 0;       // the longest length known to fit
+    qsizetype tooLong = tryWhole ? run.size() : run.size() + 1; // the shortest known not to
+    for (qsizetype n = 1; n < tooLong; n *= 2) {
+        n = std::min(n, run.size());
+        if (splitsPair(run, n))
+            ++n;
+        if (n >= tooLong)
+            break;
+        const QSize e = measure(run.first(n));
+        if (e.width() > room) {
+            tooLong = n;
+            break;
+        }
+        fits = n;
+        extent = e;
+        if (n == run.size())
+            return n;
+    }
+    while (tooLong - fits > 1) {
+        qsizetype mid = fits + (tooLong - fits) / 2;
+        if (splitsPair(run, mid)) {
+            if (mid - 1 > fits)
+                --mid;
+            else if (mid + 1 < tooLong)
+                ++mid;
+            else
+                break;
+        }
+        const QSize e = measure(run.first(mid));
+        if (e.width() > room) {
+            tooLong = mid;
+        } else {
+            fits = mid;
+            extent = e;
+        }
+    }
+    if (fits == 0)
+        extent = measure(run.first(0));
+    return fits;
+}
+
 void TextLayout::drawRun(QStringView run)
 {
-    while (!run.isEmpty()) {
-        qsizetype fits = run.size();
-        QSize extent = m_surface.measure(run);
-        while (fits > 0 && m_x + extent.width() > m_width) {
-            fits = dropLast(run, fits);
-            extent = m_surface.measure(run.first(fits));
-        }
+    for (bool first = true; !run.isEmpty(); first = false) {
+        QSize extent;
+        qsizetype fits = fitting(run, first, extent);
         if (fits == 0 && m_x == 0) {
             // Not even one character fits on an empty line: the next line
             // would be no wider, so the character goes alone on this one.
             fits = isPairAt(run, 0) ? 2 : 1;
-            extent = m_surface.measure(run.first(fits));
+            extent = measure(run.first(fits));
         }
         if (extent.height() > m_lineHeight)
-            m_lineHeight = extent.height() + 2;
+            m_lineHeight = saturatedInt(qint64(extent.height()) + 2);
         if (fits > 0)
             m_surface.draw(m_x, m_y, run.first(fits));
         if (fits < run.size()) {
             newLine();
             run = run.sliced(fits);
         } else {
+            // Within the page, or one character wider than the page drawn at 0.
             m_x += extent.width();
             run = {};
         }
@@ -93,20 +158,24 @@ void TextLayout::drawRun(QStringView run)
 void TextLayout::tab()
 {
     // The stop distance is a 16-bit quantity.
-    const int stop = static_cast<quint16>(8 * m_surface.averageCharWidth());
+    const qint64 stop = quint16(8u * quint32(atLeastZero(m_surface.averageCharWidth())));
     if (stop == 0)
         return; // a font without width has no stops to go to
-    m_x += stop - ((m_x + stop + 1) % stop) + 1;
-    if (m_x > m_width)
+    const qint64 x = m_x + stop - ((m_x + stop + 1) % stop) + 1;
+    if (x > m_width)
         newLine();
+    else
+        m_x = int(x);
 }
 
 void TextLayout::newLine()
 {
     m_x = 0;
-    m_y += m_lineHeight == 0 ? m_surface.cellHeight() : m_lineHeight;
-    if (m_y > m_height - 2 * m_lineHeight)
+    const qint64 y = qint64(m_y) + (m_lineHeight == 0 ? atLeastZero(m_surface.cellHeight()) : m_lineHeight);
+    if (y > qint64(m_height) - 2 * qint64(m_lineHeight))
         newPage();
+    else
+        m_y = int(y);
     m_lineHeight = 0;
 }
 

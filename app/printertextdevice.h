@@ -18,7 +18,8 @@ public:
     // A: the average character width.
     [[nodiscard]] virtual int averageCharWidth() const = 0;
     // Width and height of a run of characters; an empty run is 0 wide and
-    // one cell high.
+    // one cell high. Widths never shrink as characters are added to a run.
+    // Negative values count as 0.
     [[nodiscard]] virtual QSize measure(QStringView run) const = 0;
     // Draws a run with the top-left corner of its first cell at (x, y).
     virtual void draw(int x, int y, QStringView run) = 0;
@@ -45,6 +46,8 @@ public:
     [[nodiscard]] int lineHeight() const { return m_lineHeight; }
 
 private:
+    [[nodiscard]] QSize measure(QStringView run) const;
+    [[nodiscard]] qsizetype fitting(QStringView run, bool tryWhole, QSize &extent) const;
     void drawRun(QStringView run);
     void tab();
     void newLine();

@@ -3,6 +3,10 @@
 
 #include <QTest>
 
+#include <climits>
+#include <cmath>
+#include <stdexcept>
+
 using namespace belva;
 
 namespace {
@@ -79,6 +83,48 @@ private:
     int m_average;
 };
 
+// Metrics of any value, the same for every character: each code unit but a
+// low surrogate is charWidth wide, each run runHeight high. Counts the code
+// units it measures and gives up past a limit.
+class MetricSurface : public TextSurface
+{
+public:
+    MetricSurface(int cell, int average, int charWidth, int runHeight)
+        : m_cell(cell), m_average(average), m_charWidth(charWidth), m_runHeight(runHeight)
+    {
+    }
+
+    int cellHeight() const override { return m_cell; }
+    int averageCharWidth() const override { return m_average; }
+    QSize measure(QStringView run) const override
+    {
+        measured += run.size() + 1;
+        if (limit > 0 && measured > limit)
+            throw std::runtime_error("measured too often");
+        qint64 w = 0;
+        for (QChar c : run)
+            w += c.isLowSurrogate() ? 0 : m_charWidth;
+        return {int(std::clamp<qint64>(w, INT_MIN, INT_MAX)), run.isEmpty() ? m_cell : m_runHeight};
+    }
+    void draw(int x, int y, QStringView run) override
+    {
+        trace.append(QStringLiteral("%1:%2,%3:%4").arg(page).arg(x).arg(y).arg(run));
+        drawn += run;
+        ++draws;
+    }
+    void newPage() override { ++page; }
+
+    QStringList trace;
+    QString drawn;
+    int draws = 0;
+    int page = 1;
+    mutable qint64 measured = 0;
+    qint64 limit = 0;
+
+private:
+    int m_cell, m_average, m_charWidth, m_runHeight;
+};
+
 const QSize Page(200, 98);
 
 QStringList repeated(const QString &line, int n)
@@ -125,6 +171,10 @@ private slots:
     void chunking_data();
     void chunking();
     void pairAcrossBufferEnd();
+    void extremeMetrics_data();
+    void extremeMetrics();
+    void longRunBoundedWork_data();
+    void longRunBoundedWork();
     void writesAfterCloseIgnored();
 };
 
@@ -263,6 +313,92 @@ void TestPrinterTextDevice::writesAfterCloseIgnored()
     device.close();
     QCOMPARE(surface.trace(), QStringLiteral("1:0,0:a"));
     QCOMPARE(device.layout().y(), 14);
+}
+
+void TestPrinterTextDevice::extremeMetrics_data()
+{
+    QTest::addColumn<QSize>("page");
+    QTest::addColumn<QList<int>>("metrics"); // cell, average, character width, run height
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("expected");
+
+    const QList<int> usual{12, 10, 10, 12};
+    QTest::newRow("tab stop of an average width past 16 bits")
+        << QSize(100000, 1000) << QList<int>{12, INT_MAX, 10, 12} << QStringList{"\tA"} << "1:65528,0:A";
+    QTest::newRow("text and a tab after a character as wide as can be")
+        << QSize(100, 1000) << QList<int>{12, 10, INT_MAX, 12} << QStringList{"A\rB\tC"}
+        << "1:0,0:A ; 1:0,14:B ; 1:0,28:C";
+    QTest::newRow("lines as high as can be")
+        << QSize(100, 1000) << QList<int>{INT_MAX, 10, 10, INT_MAX} << QStringList{"a", "b", "", "c"}
+        << "1:0,0:a ; 2:0,0:b ; 4:0,0:c";
+    QTest::newRow("page as high as can be")
+        << QSize(INT_MAX, INT_MAX) << QList<int>{1000000000, 10, 10, 1000000000} << QStringList{"", "", "a", "b"}
+        << "1:0,2000000000:a ; 2:0,0:b";
+    QTest::newRow("page as wide as can be")
+        << QSize(INT_MAX, 1000) << QList<int>{12, 65535, 1000000000, 12} << QStringList{"\tab\tc"}
+        << "1:65528,0:ab ; 1:0,14:c";
+    QTest::newRow("negative metrics count as nothing")
+        << Page << QList<int>{-12, -10, -5, -3} << QStringList{"", "a\tb", "c"} << "1:0,0:a ; 1:0,0:b ; 1:0,0:c";
+    QTest::newRow("page of no size") << QSize(0, 0) << usual << QStringList{"ab", "", "c"}
+                                     << "1:0,0:a ; 2:0,0:b ; 4:0,0:c";
+}
+
+// Metrics no font has must neither overflow nor send text off the page's
+// left edge.
+void TestPrinterTextDevice::extremeMetrics()
+{
+    QFETCH(QSize, page);
+    QFETCH(QList<int>, metrics);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, expected);
+
+    MetricSurface surface(metrics[0], metrics[1], metrics[2], metrics[3]);
+    {
+        PrinterTextDevice device(surface, page);
+        for (const QString &line : std::as_const(lines))
+            device.writeLine(line);
+    }
+    QCOMPARE(surface.trace.join(QLatin1String(" ; ")), expected);
+}
+
+void TestPrinterTextDevice::longRunBoundedWork_data()
+{
+    QTest::addColumn<int>("pageWidth");
+    QTest::addColumn<int>("charWidth");
+    QTest::addColumn<QString>("run");
+    QTest::addColumn<int>("lines");
+
+    const QString pairs = QString::fromUtf16(u"\U0001F600").repeated(3000);
+    QTest::newRow("one character a line") << 10 << 10 << QString(6000, u'x') << 6000;
+    QTest::newRow("a few characters a line") << 35 << 10 << QString(6000, u'x') << 2000;
+    QTest::newRow("a hundred characters a line") << 1000 << 10 << QString(50000, u'x') << 500;
+    QTest::newRow("characters wider than the page") << 10 << 20 << QString(6000, u'x') << 6000;
+    QTest::newRow("one pair a line") << 15 << 10 << pairs << 3000;
+    QTest::newRow("pairs, several a line") << 75 << 10 << pairs << 429;
+}
+
+// A run far longer than a line, handed over at once, is laid out with work in
+// proportion to its length: each line's share is found without measuring the
+// rest of the run again and again.
+void TestPrinterTextDevice::longRunBoundedWork()
+{
+    QFETCH(int, pageWidth);
+    QFETCH(int, charWidth);
+    QFETCH(QString, run);
+    QFETCH(int, lines);
+
+    MetricSurface surface(12, 10, charWidth, 12);
+    const qint64 n = run.size();
+    surface.limit = 40 * n * qint64(std::log2(double(n)));
+    TextLayout layout(surface, QSize(pageWidth, INT_MAX));
+    try {
+        layout.layOut(run);
+    } catch (const std::runtime_error &) {
+        QFAIL(qPrintable(QStringLiteral("more than %1 code units measured for %2").arg(surface.limit).arg(n)));
+    }
+    QCOMPARE(surface.drawn, run);
+    QCOMPARE(surface.draws, lines);
+    QCOMPARE(layout.y(), (lines - 1) * 14);
 }
 
 QTEST_GUILESS_MAIN(TestPrinterTextDevice)

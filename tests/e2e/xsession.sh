@@ -1,0 +1,220 @@
+# Sourced by the end-to-end tests that drive the real program: an X server of
+# their own, a private HOME, the program in its own process group, the
+# keyboard, the menus and screenshots. Every wait is bounded.
+#
+#   x_need TOOL...          fails clearly when a tool is missing
+#   x_init NAME             work folder $WORK, failure handling, locale
+#   x_start                 own Xvfb (DISPLAY), private HOME
+#   a11y_start              private session bus and accessibility bus ($A11Y_BUS)
+#   keymap_add TEXT         gives each non-ASCII character of TEXT a keycode
+#   app_start PROG          the program: $APP (pid), $WIN (main window)
+#   menu LETTER KEY...      opens a menu by its access key, then sends KEYs
+#   type_text TEXT          types TEXT into the focused window
+#   shot NAME               screenshot into $WORK/NAME.png
+#   fail MESSAGE            prints the reason, keeps $WORK, exits 1
+#
+# Set BELVA_KEEP=1 to keep the work folder (screenshots, logs) after a pass.
+
+x_need() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null 2>&1 ||
+            { echo "FAIL: $tool is missing (run scripts/setup)"; exit 1; }
+    done
+}
+
+# wait_for TENTHS COMMAND...: runs COMMAND every 0.1 s until it succeeds.
+wait_for() {
+    local tenths=$1 i
+    shift
+    for ((i = 0; i < tenths; i++)); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+x_init() {
+    WORK=$(mktemp -d "/tmp/belva-$1.XXXXXX")
+    chmod 0755 "$WORK"
+    X_GROUPS=()
+    X_FAILED=0
+    trap x_finish EXIT
+    # French where the machine has it; otherwise C.UTF-8. The expected texts
+    # are computed in the same locale, so both are deterministic.
+    if locale -a 2>/dev/null | grep -qix 'fr_FR\.utf-\?8'; then
+        export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
+    else
+        export LANG=C.UTF-8 LC_ALL=C.UTF-8
+    fi
+    unset LANGUAGE
+}
+
+x_finish() {
+    local g
+    for g in "${X_GROUPS[@]}"; do kill -- "-$g" 2>/dev/null || true; done
+    declare -F cups_stop >/dev/null && cups_stop
+    wait 2>/dev/null || true
+    if ((X_FAILED)) || [ -n "${BELVA_KEEP:-}" ]; then
+        echo "Work files kept in $WORK"
+    else
+        rm -rf "$WORK"
+    fi
+}
+
+fail() {
+    echo "FAIL: $*"
+    X_FAILED=1
+    if [ -n "${X_DISPLAY:-}" ]; then
+        import -display "$X_DISPLAY" -window root "$WORK/failure.png" 2>/dev/null &&
+            echo "  screenshot: $WORK/failure.png"
+    fi
+    [ -s "$WORK/app.log" ] && sed 's/^/  program: /' "$WORK/app.log"
+    exit 1
+}
+
+# Runs a command in a process group of its own, remembered for the cleanup.
+spawn() {
+    setsid "$@" &
+    X_GROUPS+=($!)
+}
+
+x_start() {
+    mkdir -p -m 700 "$WORK/run" "$WORK/home"
+    export HOME=$WORK/home XDG_RUNTIME_DIR=$WORK/run
+    # No session bus unless a11y_start gives one: nothing may autolaunch one.
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/run/no-bus
+    unset SESSION_MANAGER
+    # -noreset: the keymap set up below would go with the last client.
+    spawn Xvfb -displayfd 5 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset 5>"$WORK/display" >"$WORK/xvfb.log" 2>&1
+    wait_for 100 test -s "$WORK/display" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    X_DISPLAY=":$(head -n1 "$WORK/display")"
+    export DISPLAY=$X_DISPLAY
+}
+
+a11y_start() {
+    local launcher=/usr/libexec/at-spi-bus-launcher
+    [ -x "$launcher" ] || { echo "FAIL: $launcher is missing (Debian package at-spi2-core)"; exit 1; }
+    x_need dbus-daemon gdbus
+    spawn dbus-daemon --session --nofork --print-address=5 5>"$WORK/bus" >/dev/null 2>&1
+    wait_for 50 test -s "$WORK/bus" || fail "no session bus"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/bus")
+    spawn "$launcher" --launch-immediately >/dev/null 2>&1
+    wait_for 50 a11y_address || fail "no accessibility bus"
+    A11Y_BUS=$(a11y_address)
+}
+
+a11y_address() {
+    gdbus call --session -d org.a11y.Bus -o /org/a11y/bus -m org.a11y.Bus.GetAddress |
+        sed -e "s/^('//" -e "s/',)$//"
+}
+
+# xdotool types characters it finds in the keymap; the others it maps itself
+# for a moment, which Qt does not always see in time (letters come out
+# lower-cased or not at all). Give each of them a spare keycode of its own
+# before the program starts.
+X_SPARE=()
+X_MAPPED=""
+keymap_add() {
+    local text=$1 c i keysym
+    if ((${#X_SPARE[@]} == 0)); then
+        # Keycodes without any keysym; 8 is the lowest and left alone.
+        X_SPARE=($(xmodmap -pke | awk '$1 == "keycode" && NF == 3 && $2 > 8 { print $2 }'))
+    fi
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        [[ $c == [[:ascii:]] || $X_MAPPED == *"$c"* ]] && continue
+        ((${#X_SPARE[@]})) || fail "no spare keycode left for '$c'"
+        # The same keysym on both levels: a lone capital would read as its
+        # lower-case form without Shift.
+        keysym=$(printf 'U%04X' "'$c")
+        xmodmap -e "keycode ${X_SPARE[0]} = $keysym $keysym" || fail "xmodmap could not map '$c'"
+        X_SPARE=("${X_SPARE[@]:1}")
+        X_MAPPED+=$c
+    done
+}
+
+type_text() {
+    xdotool type --delay 40 -- "$1"
+}
+
+app_visible_windows() { xdotool search --onlyvisible --pid "$APP" 2>/dev/null | sort; }
+
+app_start() {
+    if [ -n "${A11Y_BUS:-}" ]; then
+        QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 setsid "$1" >"$WORK/app.log" 2>&1 &
+    else
+        setsid "$1" >"$WORK/app.log" 2>&1 &
+    fi
+    APP=$!
+    X_GROUPS+=($APP)
+    wait_for 150 xdotool search --onlyvisible --name '^BELVA MG 1\.0 - ' || fail "no main window"
+    WIN=$(xdotool search --onlyvisible --name '^BELVA MG 1\.0 - ' | head -n1)
+    focus_main
+}
+
+app_running() { kill -0 "$APP" 2>/dev/null && [[ $(ps -o stat= -p "$APP") != Z* ]]; }
+
+# Without a window manager the focus falls to the root window when a dialog
+# closes: give it back to the main window as a window manager would.
+focus_main() {
+    app_running || fail "the program has ended"
+    xdotool windowfocus --sync "$WIN" 2>/dev/null || fail "the main window cannot take the focus"
+    main_focused() { [ "$(xdotool getwindowfocus)" = "$WIN" ]; }
+    wait_for 30 main_focused || fail "the keyboard did not come back to the main window"
+}
+
+# menu LETTER KEY...: Alt+LETTER, then the keys once the popup is mapped (a
+# key sent earlier lands in the focused drop-down).
+menu() {
+    local letter=$1 before
+    shift
+    focus_main
+    before=$(app_visible_windows | wc -l)
+    xdotool key "alt+$letter"
+    popup_open() { [ "$(app_visible_windows | wc -l)" -gt "$before" ]; }
+    wait_for 30 popup_open || fail "the menu of Alt+$letter did not open"
+    xdotool key --delay 60 "$@"
+}
+
+# wait_window REGEX TENTHS: the first visible window of the program whose
+# title matches, into $FOUND.
+wait_window() {
+    local regex=$1 tenths=$2
+    found_window() { FOUND=$(xdotool search --all --onlyvisible --pid "$APP" --name "$regex" 2>/dev/null | head -n1) && [ -n "$FOUND" ]; }
+    wait_for "$tenths" found_window
+}
+
+window_gone() { ! app_visible_windows | grep -qx "$1"; }
+
+# answer_prompt NAME|--cancel: answers the "Patient..." box.
+answer_prompt() {
+    wait_window '^Patient\.\.\.$' 100 || fail "the Patient... prompt did not show"
+    local box=$FOUND
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    shot prompt
+    if [ "$1" = --cancel ]; then
+        xdotool key Escape
+    else
+        type_text "$1"
+        shot prompt-typed
+        xdotool key Return
+    fi
+    wait_for 50 window_gone "$box" || fail "the Patient... prompt did not close"
+}
+
+# shot NAME: a screenshot of the whole screen, the first time NAME is taken.
+shot() {
+    [ -e "$WORK/$1.png" ] || import -display "$DISPLAY" -window root "$WORK/$1.png" 2>/dev/null || true
+}
+
+# type_answers DIGITS: from item 1, which has the focus with its text
+# selected, one digit per item, Tab between them; the focus ends on item 1.
+type_answers() {
+    local digits=$1 i
+    focus_main
+    for ((i = 0; i < ${#digits}; i++)); do
+        xdotool type --delay 30 "${digits:i:1}"
+        xdotool key Tab
+    done
+}

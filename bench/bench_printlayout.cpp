@@ -5,6 +5,8 @@
 #include "printing.h"
 #include "reports.h"
 
+#include "reportbuffer.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -26,36 +28,12 @@ constexpr int DotsPerMeter = 23622; // 600 dpi
 // A4 at 600 dpi less a sixth of an inch of unprintable border all round.
 const QSize Page(4960 - 200, 7016 - 200);
 
-QFont windowFont()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    return font;
-}
-
 QStringList reportLines()
 {
-    ReportFields f;
-    f.date = QStringLiteral("08/12/2026");
-    f.patient = QStringLiteral("Dupont-Lefebvre Jean-Étienne");
-    f.answers = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
-                 QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                 QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("2"),
-                 QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("1"),
-                 QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")};
-    f.scores = {QStringLiteral("20"), QStringLiteral("42,5"), QStringLiteral("73,33"), QStringLiteral("30")};
-    f.status = QStringLiteral("Score global (%) : 41,46");
-
-    // The report buffer as the main window sets it up.
     QPlainTextEdit memo;
-    memo.setGeometry(8, 16, 569, 457);
-    memo.setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    memo.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo.setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    memo.setWordWrapMode(QTextOption::WordWrap);
-    memo.setFont(windowFont());
-    memo.setTabStopDistance(MemoTabStopDistance(windowFont()));
-    memo.setPlainText(BuildTestReport(f, ReportVariant::Print));
+    test::SetUpMemo(memo);
+    memo.setPlainText(BuildTestReport(test::GoldenFields(QStringLiteral("Dupont-Lefebvre Jean-Étienne")),
+                                      ReportVariant::Print));
     return MemoLines(&memo);
 }
 
@@ -125,7 +103,7 @@ private Q_SLOTS:
                  "Tahoma is missing: run scripts/setup");
         m_lines = reportLines();
         QCOMPARE(m_lines.size(), 52);
-        m_font = PrintFont(windowFont(), 96, Dpi);
+        m_font = PrintFont(test::WindowFont(), 96, Dpi);
         QCOMPARE(m_font.pixelSize(), 67);
     }
 

@@ -1,6 +1,8 @@
 // The menu commands of the main window, end to end in process: the patient
 // prompt, the save dialog and the message boxes answered as a user would.
 #include "encoding.h"
+#include "goldenfields.h"
+#include "printing.h"
 #include "reportexport.h"
 #include "reports.h"
 #include "startup.h"
@@ -285,6 +287,25 @@ private Q_SLOTS:
         boxes.clear();
         QCOMPARE(run("Configurationimprimante1", {acknowledgeBox()}, &boxes), QStringList{QStringLiteral("BELVA MG 1.0")});
         QCOMPARE(boxes, QStringList{QStringLiteral("Aucune imprimante par défaut sélectionnée.")});
+    }
+
+    // The lines the print command sends are the window's own buffer's: a
+    // name too long for one line of it makes two.
+    void printedLinesOfTheBuffer_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("short name") << QStringLiteral("Dupont Jean") << 52;
+        QTest::newRow("long name") << belva::test::LongName << 53;
+    }
+    void printedLinesOfTheBuffer()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, lines);
+        run("Imprimer1", {answerPatient(name), acknowledgeBox()});
+        const QStringList sent = belva::MemoLines(form->memo());
+        QCOMPARE(sent.size(), lines);
+        QCOMPARE(sent.join(QString()), form->memoText().remove(QLatin1String("\r\n")));
     }
 
     void newClearsTheBuffer()

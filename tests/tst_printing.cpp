@@ -1,6 +1,8 @@
 #include "printing.h"
 #include "reports.h"
 
+#include "reportbuffer.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFontDatabase>
@@ -17,39 +19,6 @@ using namespace belva;
 namespace {
 
 const char TahomaFile[] = "/usr/share/wine/fonts/tahoma.ttf";
-
-QFont windowFont()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    return font;
-}
-
-// The report buffer as the main window sets it up.
-void setUpMemo(QPlainTextEdit &memo)
-{
-    memo.setGeometry(8, 16, 569, 457);
-    memo.setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    memo.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo.setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    memo.setWordWrapMode(QTextOption::WordWrap);
-    memo.setFont(windowFont());
-    memo.setTabStopDistance(MemoTabStopDistance(windowFont()));
-}
-
-ReportFields fields(const QString &patient)
-{
-    ReportFields f;
-    f.date = QStringLiteral("08/12/2026");
-    f.patient = patient;
-    f.answers.fill(QStringLiteral("3"));
-    f.scores = {QStringLiteral("20"), QStringLiteral("42,5"), QStringLiteral("73,33"), QStringLiteral("30")};
-    f.status = QStringLiteral("Score global (%) : 41,46");
-    return f;
-}
-
-const QString LongName = QStringLiteral(
-    "Dupont-Lefebvre Jean-Étienne Marie Alexandre Hippolyte de la Tour d'Auvergne et de Montmorency-Laval");
 
 // The lines the control itself shows once it is laid out on screen.
 QStringList shownLines(const QPlainTextEdit &memo)
@@ -102,11 +71,11 @@ void TestPrinting::printFont_data()
     QFont px4(QStringLiteral("Tahoma"));
     px4.setPixelSize(4);
 
-    QTest::newRow("11 px at 96 dpi on 600 dpi") << windowFont() << 96 << 600 << 67;
-    QTest::newRow("11 px at 96 dpi on 300 dpi") << windowFont() << 96 << 300 << 33;
-    QTest::newRow("11 px at 96 dpi on 1200 dpi") << windowFont() << 96 << 1200 << 133;
-    QTest::newRow("same resolution keeps the pixels") << windowFont() << 96 << 96 << 11;
-    QTest::newRow("11 px at 120 dpi on 600 dpi") << windowFont() << 120 << 600 << 58; // 6.6 -> 7 pt
+    QTest::newRow("11 px at 96 dpi on 600 dpi") << test::WindowFont() << 96 << 600 << 67;
+    QTest::newRow("11 px at 96 dpi on 300 dpi") << test::WindowFont() << 96 << 300 << 33;
+    QTest::newRow("11 px at 96 dpi on 1200 dpi") << test::WindowFont() << 96 << 1200 << 133;
+    QTest::newRow("same resolution keeps the pixels") << test::WindowFont() << 96 << 96 << 11;
+    QTest::newRow("11 px at 120 dpi on 600 dpi") << test::WindowFont() << 120 << 600 << 58; // 6.6 -> 7 pt
     QTest::newRow("point size") << pointFont << 96 << 600 << 67;
     QTest::newRow("half a point rounds up") << px14 << 96 << 600 << 92;   // 10.5 -> 11 pt
     QTest::newRow("half a dot rounds up") << px4 << 96 << 300 << 13;      // 3 pt -> 12.5 dots
@@ -129,9 +98,9 @@ void TestPrinting::printFont()
 void TestPrinting::memoTabStops()
 {
     // Tahoma 11 px: "a".."Z" is 313 pixels wide, 6.02 on average.
-    QCOMPARE(QFontMetrics(windowFont()).horizontalAdvance(
+    QCOMPARE(QFontMetrics(test::WindowFont()).horizontalAdvance(
                  QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ")), 313);
-    QCOMPARE(MemoTabStopDistance(windowFont()), 48);
+    QCOMPARE(MemoTabStopDistance(test::WindowFont()), 48);
 }
 
 void TestPrinting::memoLines_data()
@@ -139,10 +108,10 @@ void TestPrinting::memoLines_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("count");
 
-    const QString report = BuildTestReport(fields(QStringLiteral("Dupont Jean")), ReportVariant::Print);
+    const QString report = BuildTestReport(test::GoldenFields(QStringLiteral("Dupont Jean")), ReportVariant::Print);
     QTest::newRow("report") << report << 52;
     QTest::newRow("report with a long name")
-        << BuildTestReport(fields(LongName), ReportVariant::Print) << 53;
+        << BuildTestReport(test::GoldenFields(test::LongName), ReportVariant::Print) << 53;
     QTest::newRow("empty") << QString() << 0;
     QTest::newRow("last empty line not counted") << QStringLiteral("a\r\nb\r\n") << 2;
     QTest::newRow("empty lines inside counted") << QStringLiteral("\r\n\r\na") << 3;
@@ -155,7 +124,7 @@ void TestPrinting::memoLines()
     QFETCH(int, count);
 
     QPlainTextEdit memo;
-    setUpMemo(memo);
+    test::SetUpMemo(memo);
     memo.setPlainText(text);
     QVERIFY(!memo.isVisible());
 
@@ -167,14 +136,14 @@ void TestPrinting::memoLines()
     expected.remove(QStringLiteral("\r\n"));
     QCOMPARE(joined, expected);
 
-    if (text.contains(LongName)) {
+    if (text.contains(test::LongName)) {
         const auto found = std::find_if(lines.cbegin(), lines.cend(),
                                         [](const QString &l) { return l.startsWith(u"\tNom patient : "); });
         QVERIFY(found != lines.cend());
         const qsizetype at = found - lines.cbegin();
         QVERIFY(lines[at].endsWith(u' ')); // broken between two words
         QVERIFY(!lines[at + 1].startsWith(u'\t'));
-        QCOMPARE(lines[at] + lines[at + 1], QStringLiteral("\tNom patient : ") + LongName);
+        QCOMPARE(lines[at] + lines[at + 1], QStringLiteral("\tNom patient : ") + test::LongName);
         QCOMPARE(lines[at + 2], QStringLiteral("\tDate du test : 08/12/2026"));
     }
 }
@@ -183,7 +152,7 @@ void TestPrinting::memoLinesMatchTheShownControl_data()
 {
     QTest::addColumn<QString>("patient");
     QTest::newRow("short name") << QStringLiteral("Dupont Jean");
-    QTest::newRow("long name") << LongName;
+    QTest::newRow("long name") << test::LongName;
     QTest::newRow("name without blanks") << QString(120, u'X');
 }
 
@@ -195,8 +164,8 @@ void TestPrinting::memoLinesMatchTheShownControl()
     QWidget window;
     window.resize(585, 505);
     auto *memo = new QPlainTextEdit(&window);
-    setUpMemo(*memo);
-    memo->setPlainText(BuildTestReport(fields(patient), ReportVariant::Print));
+    test::SetUpMemo(*memo);
+    memo->setPlainText(BuildTestReport(test::GoldenFields(patient), ReportVariant::Print));
     const QStringList hidden = MemoLines(memo);
 
     window.show();

@@ -8,6 +8,8 @@
 #include "printing.h"
 #include "reports.h"
 
+#include "reportbuffer.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,42 +31,12 @@ using namespace belva;
 
 namespace {
 
-QFont windowFont()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    return font;
-}
-
-ReportFields fields(const QString &patient)
-{
-    ReportFields f;
-    f.date = QStringLiteral("08/12/2026");
-    f.patient = patient;
-    const char *answers[] = {"3", "0", "1", "5", "2", "4", "0", "1", "2", "5",
-                             "0", "3", "1", "4", "2", "5", "1", "0", "3", "2"};
-    for (int i = 0; i < ItemCount; ++i)
-        f.answers[i] = QString::fromLatin1(answers[i]);
-    f.scores = {QStringLiteral("20"), QStringLiteral("42,5"), QStringLiteral("73,33"), QStringLiteral("30")};
-    f.status = QStringLiteral("Score global (%) : 41,46");
-    return f;
-}
-
-const QString LongName = QStringLiteral(
-    "Dupont-Lefebvre Jean-Étienne Marie Alexandre Hippolyte de la Tour d'Auvergne et de Montmorency-Laval");
-
 // The lines of the print-variant report, as the report buffer holds them.
 QStringList reportLines(const QString &patient)
 {
     QPlainTextEdit memo;
-    memo.setGeometry(8, 16, 569, 457);
-    memo.setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    memo.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo.setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    memo.setWordWrapMode(QTextOption::WordWrap);
-    memo.setFont(windowFont());
-    memo.setTabStopDistance(MemoTabStopDistance(windowFont()));
-    memo.setPlainText(BuildTestReport(fields(patient), ReportVariant::Print));
+    test::SetUpMemo(memo);
+    memo.setPlainText(BuildTestReport(test::GoldenFields(patient), ReportVariant::Print));
     return MemoLines(&memo);
 }
 
@@ -183,7 +155,7 @@ void TestPrintJob::printReportThreeCopies()
     const QStringList lines = reportLines(QStringLiteral("Dupont Jean-Étienne"));
     QCOMPARE(lines.size(), 52);
     writeExpected(QStringLiteral("Belva_PDF-1"), lines);
-    PrintLines(lines, windowFont());
+    PrintLines(lines, test::WindowFont());
     QVERIFY(!CurrentPrinter::jobOpen());
     QCOMPARE(CurrentPrinter::pageNumber(), 0);
 }
@@ -205,11 +177,11 @@ void TestPrintJob::copiesStayForTheNextDialog()
     QCOMPARE(CurrentPrinter::get().copyCount(), 1);
 
     // The long name is wrapped by the report buffer; the form feed starts page 2.
-    const QStringList first = reportLines(LongName);
+    const QStringList first = reportLines(test::LongName);
     QCOMPARE(first.size(), 53);
     const QStringList lines = first + QStringList{QStringLiteral("\f")} + reportLines(QStringLiteral("Martin Paul"));
     writeExpected(QStringLiteral("Belva_PDF-2"), lines);
-    PrintLines(lines, windowFont());
+    PrintLines(lines, test::WindowFont());
 }
 
 void TestPrintJob::refusedWhileJobOpen()
@@ -224,13 +196,13 @@ void TestPrintJob::refusedWhileJobOpen()
         jobSeenOpen = CurrentPrinter::jobOpen() && CurrentPrinter::pageNumber() == 1;
         lines[6] = QStringLiteral("\tNom patient : CHANGED");
         lines.append(QStringLiteral("ADDED"));
-        secondPrint = errorOf([&] { PrintLines(lines, windowFont()); });
+        secondPrint = errorOf([&] { PrintLines(lines, test::WindowFont()); });
         answerDialog([](QDialog *dialog) { dialog->accept(); }, this);
         printDialog = errorOf([&] { (void)ExecutePrintDialog(m_window); });
         answerDialog([](QDialog *dialog) { dialog->accept(); }, this);
         setupDialog = errorOf([&] { ExecutePrinterSetupDialog(m_window); });
     });
-    PrintLines(lines, windowFont());
+    PrintLines(lines, test::WindowFont());
 
     QVERIFY(jobSeenOpen);
     QCOMPARE(secondPrint, QStringLiteral("Impression en cours"));
@@ -298,13 +270,13 @@ void TestPrintJob::setupDialogChoosesPrinter()
 
     const QStringList lines = reportLines(QStringLiteral("Petit Louis"));
     writeExpected(QStringLiteral("Second-4"), lines);
-    PrintLines(lines, windowFont());
+    PrintLines(lines, test::WindowFont());
 }
 
 // Run with no folder for the job's spool file: the job cannot start.
 void TestPrintJob::printerCannotBeOpened()
 {
-    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, windowFont()); }),
+    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, test::WindowFont()); }),
              QStringLiteral("Imprimante sélectionnée incorrecte"));
     QVERIFY(!CurrentPrinter::jobOpen());
     QCOMPARE(CurrentPrinter::pageNumber(), 0);
@@ -326,7 +298,7 @@ void TestPrintJob::noDefaultPrinter()
     watch();
     QCOMPARE(errorOf([&] { (void)ExecutePrintDialog(m_window); }), message);
     QCOMPARE(errorOf([&] { ExecutePrinterSetupDialog(m_window); }), message);
-    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, windowFont()); }), message);
+    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, test::WindowFont()); }), message);
     QTest::qWait(50);
     QVERIFY(!dialogShown);
     QVERIFY(!CurrentPrinter::jobOpen());

@@ -4,6 +4,8 @@
 #include "errors.h"
 #include "reports.h"
 
+#include "goldenfields.h"
+
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -20,21 +22,6 @@
 using namespace belva;
 
 namespace {
-
-// The fields report-text.cp1252 was written for.
-ReportFields goldenFields()
-{
-    ReportFields f;
-    f.date = QStringLiteral("08/12/2026");
-    f.patient = QStringLiteral("Dupont Jean-Étienne");
-    const char *answers[] = {"3", "0", "1", "5", "2", "4", "0", "1", "2", "5",
-                             "0", "3", "1", "4", "2", "5", "1", "0", "3", "2"};
-    for (int i = 0; i < ItemCount; ++i)
-        f.answers[i] = QString::fromLatin1(answers[i]);
-    f.scores = {QStringLiteral("20"), QStringLiteral("42,5"), QStringLiteral("73,33"), QStringLiteral("30")};
-    f.status = QStringLiteral("Score global (%) : 41,46");
-    return f;
-}
 
 QByteArray readAll(const QString &path)
 {
@@ -85,9 +72,9 @@ void TestReportExport::fileBytes_data()
     QFile golden(QStringLiteral(TESTDATA_DIR "/report-text.cp1252"));
     QVERIFY(golden.open(QIODevice::ReadOnly));
     QTest::newRow("test report, golden bytes")
-        << BuildTestReport(goldenFields(), ReportVariant::Text) << golden.readAll();
+        << BuildTestReport(test::GoldenFields(), ReportVariant::Text) << golden.readAll();
 
-    ReportFields cancelled = goldenFields();
+    ReportFields cancelled = test::GoldenFields();
     cancelled.patient.clear();
     const QString noName = BuildTestReport(cancelled, ReportVariant::Text);
     QTest::newRow("test report, no name") << noName << EncodeWindows1252(noName).bytes;
@@ -130,12 +117,12 @@ void TestReportExport::fileReplaced()
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(before);
     }
-    const QString report = BuildTestReport(goldenFields(), ReportVariant::Text);
+    const QString report = BuildTestReport(test::GoldenFields(), ReportVariant::Text);
     WriteReportFile(path, report);
     QCOMPARE(readAll(path), EncodeWindows1252(report).bytes);
 
     // Saving again under the same name replaces it as well.
-    ReportFields other = goldenFields();
+    ReportFields other = test::GoldenFields();
     other.patient = QStringLiteral("Martin Zoé");
     const QString second = BuildTestReport(other, ReportVariant::Text);
     WriteReportFile(path, second);
@@ -190,7 +177,7 @@ void TestReportExport::failures()
     const int descriptors = openDescriptors();
     QString thrown;
     try {
-        WriteReportFile(path, BuildTestReport(goldenFields(), ReportVariant::Text));
+        WriteReportFile(path, BuildTestReport(test::GoldenFields(), ReportVariant::Text));
     } catch (const Error &e) {
         thrown = e.message();
     }
@@ -217,7 +204,7 @@ void TestReportExport::clipboard()
 {
     QClipboard *cb = QGuiApplication::clipboard();
     cb->setText(QStringLiteral("avant"));
-    const QString report = BuildTestReport(goldenFields(), ReportVariant::Text);
+    const QString report = BuildTestReport(test::GoldenFields(), ReportVariant::Text);
     CopyToClipboard(report);
     QCOMPARE(cb->text(), report);
     const QMimeData *mime = cb->mimeData();

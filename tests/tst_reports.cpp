@@ -1,6 +1,7 @@
 #include "encoding.h"
 #include "notices.h"
 #include "reports.h"
+#include "goldenfields.h"
 
 #include <QFile>
 #include <QTest>
@@ -16,21 +17,6 @@ ReportFields zeroFields(const QString &date = QStringLiteral("08/12/2026"))
     f.answers.fill(QStringLiteral("0"));
     f.scores.fill(QStringLiteral("0"));
     f.status = QStringLiteral("Score global (%) : 0");
-    return f;
-}
-
-// The fields the golden files were written for.
-ReportFields goldenFields()
-{
-    ReportFields f;
-    f.date = QStringLiteral("08/12/2026");
-    f.patient = QStringLiteral("Dupont Jean-Étienne");
-    const char *answers[] = {"3", "0", "1", "5", "2", "4", "0", "1", "2", "5",
-                             "0", "3", "1", "4", "2", "5", "1", "0", "3", "2"};
-    for (int i = 0; i < ItemCount; ++i)
-        f.answers[i] = QString::fromLatin1(answers[i]);
-    f.scores = {QStringLiteral("20"), QStringLiteral("42,5"), QStringLiteral("73,33"), QStringLiteral("30")};
-    f.status = QStringLiteral("Score global (%) : 41,46");
     return f;
 }
 
@@ -82,9 +68,9 @@ void TestReports::goldenTexts_data()
 {
     QTest::addColumn<QString>("built");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("scores summary") << BuildScoresSummary(goldenFields()) << golden("summary.txt");
-    QTest::newRow("test report, text") << BuildTestReport(goldenFields(), ReportVariant::Text) << golden("report-text.txt");
-    QTest::newRow("test report, print") << BuildTestReport(goldenFields(), ReportVariant::Print) << golden("report-print.txt");
+    QTest::newRow("scores summary") << BuildScoresSummary(test::GoldenFields()) << golden("summary.txt");
+    QTest::newRow("test report, text") << BuildTestReport(test::GoldenFields(), ReportVariant::Text) << golden("report-text.txt");
+    QTest::newRow("test report, print") << BuildTestReport(test::GoldenFields(), ReportVariant::Print) << golden("report-print.txt");
 }
 
 void TestReports::goldenTexts()
@@ -171,7 +157,7 @@ void TestReports::emptyFieldsKeptInPlace()
 
 void TestReports::variantsDifferOnlyWhereDocumented()
 {
-    const ReportFields f = goldenFields();
+    const ReportFields f = test::GoldenFields();
     QStringList text = BuildTestReport(f, ReportVariant::Text).split(QLatin1String("\r\n"));
     const QStringList print = BuildTestReport(f, ReportVariant::Print).split(QLatin1String("\r\n"));
     const QString sep55 = u'\t' + QString(55, u'_');

@@ -110,8 +110,9 @@ ScoreSet ComputeScores(const AnswerTexts &answers, QChar decimalSeparator)
 long double RoundScore(long double value, int digits)
 {
     const long double scale = digits == 2 ? 100.0L : std::pow(10.0L, digits);
-    // nearbyint follows the current rounding mode: to nearest, ties to even.
-    return std::nearbyint(value * scale) / scale;
+    // rint follows the current rounding mode: to nearest, ties to even (and,
+    // unlike nearbyint, does not save and restore the whole x87 environment).
+    return std::rint(value * scale) / scale;
 }
 
 QString FormatScore(long double value, QChar decimalSeparator)
@@ -122,7 +123,7 @@ QString FormatScore(long double value, QChar decimalSeparator)
     // Fast path: a value that is a whole number of hundredths well inside
     // 15 significant digits prints as that number of hundredths.
     if (std::isfinite(value) && std::fabs(value) < 1e12L) {
-        const long double hundredths = std::nearbyint(value * 100);
+        const long double hundredths = std::rint(value * 100);
         if (std::fabs(value * 100 - hundredths) <= 1e-6L) {
             const auto n = static_cast<long long>(hundredths);
             unsigned long long mag = n < 0 ? 0ull - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);

@@ -137,6 +137,13 @@ private Q_SLOTS:
         }
     }
 
+    static void toPdfFile(QPrinter &printer, const QString &path)
+    {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        printer.setResolution(Dpi);
+    }
+
     // The layout drawing on the pages of a PDF job at 600 dpi, the engine of
     // the print jobs sent to CUPS; one page each time.
     void drawOnPdfPages()
@@ -144,9 +151,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath(QStringLiteral("report.pdf")));
-        printer.setResolution(Dpi);
+        toPdfFile(printer, dir.filePath(QStringLiteral("report.pdf")));
         QPainter painter(&printer);
         painter.setFont(m_font);
         painter.setPen(Qt::black);
@@ -163,9 +168,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath(QStringLiteral("report.pdf")));
-        printer.setResolution(Dpi);
+        toPdfFile(printer, dir.filePath(QStringLiteral("report.pdf")));
         QBENCHMARK {
             QPainter painter(&printer);
             painter.setFont(m_font);

@@ -30,16 +30,8 @@ fail() {
     exit 1
 }
 
-# wait_for TENTHS COMMAND...: runs COMMAND every 0.1 s until it succeeds.
-wait_for() {
-    local tenths=$1
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# wait_for, the bounded wait the other end-to-end tests use too.
+source "$(dirname "$0")/xsession.sh"
 
 # Each helper process gets its own process group, ended by its own id.
 mkdir -m 700 "$tmp/run" "$tmp/home"

@@ -1,5 +1,6 @@
 #include "encoding.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace belva {
@@ -46,6 +47,12 @@ EncodedText EncodeWindows1252(const QString &text)
 bool IsWindows1252Encodable(const QString &text)
 {
     return encodes(text);
+}
+
+QString DecodeWindows1252(QByteArrayView bytes)
+{
+    QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
 }
 
 } // namespace belva

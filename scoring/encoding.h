@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace belva {
@@ -17,5 +18,9 @@ struct EncodedText
 [[nodiscard]] EncodedText EncodeWindows1252(const QString &text);
 
 [[nodiscard]] bool IsWindows1252Encodable(const QString &text);
+
+// Text from Windows-1252 bytes, one character per byte; the five bytes the
+// code page leaves undefined become the control characters of the same code.
+[[nodiscard]] QString DecodeWindows1252(QByteArrayView bytes);
 
 } // namespace belva

@@ -4,6 +4,7 @@
 #include "answercombobox.h"
 #include "errorhandler.h"
 #include "about.h"
+#include "followupwindow.h"
 #include "hh.h"
 #include "printing.h"
 #include "notices.h"
@@ -110,6 +111,7 @@ TForm1::TForm1(QWidget *parent)
     bindCommand(ui->Quitter1, &TForm1::Quitter1Click);
     bindCommand(ui->Copier1, &TForm1::Copier1Click);
     bindCommand(ui->Copiertest1, &TForm1::Copiertest1Click);
+    bindCommand(ui->Suividupatient1, &TForm1::Suividupatient1Click);
     bindCommand(ui->Rubriquesdelaide1, &TForm1::Rubriquesdelaide1Click);
     bindCommand(ui->Aproposde1, &TForm1::Aproposde1Click);
 
@@ -193,6 +195,8 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::FormClose(QCloseEvent *event)
 {
     // Closing the main window ends the program, without a question.
+    if (m_followUpWindow)
+        m_followUpWindow->close();
     event->accept();
 }
 

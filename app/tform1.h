@@ -18,12 +18,17 @@
 #include <QChar>
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 class AnswerComboBox;
 class TAboutBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+
+namespace belva {
+class FollowUpWindow;
+}
 
 namespace Ui {
 class TForm1;
@@ -64,6 +69,7 @@ public:
     void Quitter1Click();
     void Copier1Click();
     void Copiertest1Click();
+    void Suividupatient1Click();
     void Rubriquesdelaide1Click();
     void Aproposde1Click();
 
@@ -90,4 +96,6 @@ private:
     QChar m_decimalSeparator;
     TAboutBox *const AboutBox1;
     belva::SaveTextFileDialog SaveTextFileDialog1;
+    // The follow-up window, made when first asked for.
+    std::unique_ptr<belva::FollowUpWindow> m_followUpWindow;
 };

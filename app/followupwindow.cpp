@@ -10,7 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QScrollBar>
+#include <QShortcut>
 #include <QTableWidgetItem>
 
 #include <cerrno>
@@ -96,6 +96,8 @@ FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Fo
     connect(ui->CopyButton, &QPushButton::clicked, this, [this] { Guarded([this] { CopierClick(); }); });
     connect(ui->PrintButton, &QPushButton::clicked, this, [this] { Guarded([this] { ImprimerClick(); }); });
     connect(ui->CloseButton, &QPushButton::clicked, this, &QWidget::close);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 FollowUpWindow::~FollowUpWindow() = default;

@@ -49,7 +49,7 @@ TableShape shapeTable(const QList<QStringList> &rows, const QSizeF &room, const 
         shape.bold.setBold(true);
         const QFontMetricsF fm(shape.font, device);
         const QFontMetricsF fmBold(shape.bold, device);
-        const qreal pad = fm.height() * 0.8;
+        const qreal pad = fm.height() * 1.2;
         shape.rowHeight = std::ceil(fm.height() * 1.25);
         shape.gap = 2 * pad;
         shape.columns.fill(0, rows.front().size());
@@ -68,6 +68,8 @@ TableShape shapeTable(const QList<QStringList> &rows, const QSizeF &room, const 
             continue;
         shape.blocks = int((body + shape.rowsPerBlock - 1) / shape.rowsPerBlock);
         shape.blocks = std::max(shape.blocks, 1);
+        // Blocks of even length, the last one no longer than the others.
+        shape.rowsPerBlock = int((body + shape.blocks - 1) / shape.blocks);
         if (shape.blocks * shape.width + (shape.blocks - 1) * shape.gap <= room.width())
             return shape;
     }
@@ -83,7 +85,7 @@ void drawTable(QPainter &p, QPointF origin, const QList<QStringList> &rows, cons
                bool hasChangeRow, qreal lineWidth)
 {
     const QFontMetricsF fm(shape.font, p.device());
-    const qreal pad = fm.height() * 0.4;
+    const qreal pad = fm.height() * 0.6;
     const qsizetype body = rows.size() - 1;
     for (int b = 0; b < shape.blocks; ++b) {
         const qsizetype first = 1 + qsizetype(b) * shape.rowsPerBlock;
@@ -177,9 +179,11 @@ void PaintFollowUpPage(QPainter &p, const QRectF &page, const FollowUp &followUp
     if (!notes.isEmpty())
         y += drawParagraph(p, notes, font, page.left(), y, page.width()) + 0.5 * u;
 
+    // The chart no taller than wide by three quarters: steep slopes mislead.
     p.setFont(font);
     y += 0.5 * u;
-    PaintFollowUpChart(p, QRectF(page.left(), y, page.width(), page.bottom() - y), followUp.tests);
+    const qreal chartHeight = std::min(page.bottom() - y, 0.75 * page.width());
+    PaintFollowUpChart(p, QRectF(page.left(), y, page.width(), chartHeight), followUp.tests);
     p.restore();
 }
 
@@ -204,7 +208,9 @@ void PrintFollowUp(const FollowUp &followUp, QChar decimalSeparator, const QFont
             CurrentPrinter::endJob();
         }
     } end{painter};
-    const QFont font = PrintFont(windowFont, screenDpi(), printer.logicalDpiY());
+    // A little larger than the test report's print: a page of figures.
+    QFont font = PrintFont(windowFont, screenDpi(), printer.logicalDpiY());
+    font.setPixelSize(int(std::lround(font.pixelSize() * 1.25)));
     PaintFollowUpPage(painter, QRectF(0, 0, printer.width(), printer.height()), job, decimalSeparator, font);
 }
 

@@ -1,0 +1,134 @@
+// The follow-up printed through the printing system. Run by
+// e2e/followupprint.sh under a CUPS scheduler of its own (queue Belva_PDF),
+// which checks the documents against the *.expected files written here.
+#include "currentprinter.h"
+#include "errors.h"
+#include "followupwindow.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QFontDatabase>
+#include <QPrinter>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+using namespace belva;
+
+namespace {
+
+FollowUp followUp(int count)
+{
+    QList<FollowUpTest> chosen;
+    const QString longName = QStringLiteral("Dupont-Lefebvre Jean-Étienne Marie Alexandre Hippolyte de la Tour d'Auvergne");
+    for (int i = 0; i < count; ++i) {
+        FollowUpTest t;
+        t.fileName = QStringLiteral("test%1.txt").arg(i);
+        t.date = QDate(2024, 1, 5).addDays(11 * i);
+        t.dateText = i == 1 ? QStringLiteral("après l'intervention") : t.date.toString(QStringLiteral("dd/MM/yyyy"));
+        if (i == 1)
+            t.date = QDate();
+        t.patient = i == 2 ? QStringLiteral("Dupont Jean") : longName;
+        for (int s = 0; s < FollowUpScoreCount; ++s)
+            t.scores[size_t(s)] = ((i * 1237 + s * 1900) % 10001) / 100.0L;
+        chosen.append(t);
+    }
+    return OrderFollowUp(chosen);
+}
+
+// The words the page starts with: title, warning and table.
+void writeExpected(const QString &name, const FollowUp &f)
+{
+    QStringList lines{QStringLiteral("Suivi du patient : ") + PatientShownName(f.tests.back().patient),
+                      PatientNamesWarning(f.patients)};
+    for (const QStringList &row : FollowUpTable(f.tests, u','))
+        lines << row.join(u' ');
+    QFile file(qEnvironmentVariable("BELVA_PRINT_OUT") + u'/' + name + QStringLiteral(".expected"));
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.fileName()));
+    file.write(lines.join(u'\n').toUtf8() + '\n');
+}
+
+// Accepts the next print dialog with `copies`, waiting for it at most ten seconds.
+void acceptPrintDialog(int copies, QObject *context)
+{
+    auto *timer = new QTimer(context);
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, waited, copies] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) {
+            if (++*waited > 1000)
+                timer->deleteLater();
+            return;
+        }
+        timer->deleteLater();
+        if (auto *spin = dialog->findChild<QSpinBox *>(QStringLiteral("copies")))
+            spin->setValue(copies);
+        dialog->accept();
+    });
+    timer->start(10);
+}
+
+QString errorOf(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return QStringLiteral("(no error)");
+}
+
+} // namespace
+
+class TestFollowUpPrint : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")) >= 0,
+                 "Tahoma is missing: run scripts/setup");
+        QVERIFY2(!qEnvironmentVariable("BELVA_PRINT_OUT").isEmpty(), "run through e2e/followupprint.sh");
+        QFont font(QStringLiteral("Tahoma"));
+        font.setPixelSize(11);
+        QApplication::setFont(font);
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    }
+
+    // Through the window's command: the print dialog, then the job.
+    void sixTestsTwoCopies()
+    {
+        FollowUpWindow window;
+        window.setFollowUp(followUp(6));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.decimalSeparator(), QChar(u','));
+        writeExpected(QStringLiteral("Belva_PDF-1"), window.followUp());
+        acceptPrintDialog(2, this);
+        window.ImprimerClick();
+        QCOMPARE(CurrentPrinter::get().copyCount(), 2);
+        QVERIFY(!CurrentPrinter::jobOpen());
+    }
+
+    void fiftyTestsOnOnePage()
+    {
+        FollowUpWindow window;
+        window.setFollowUp(followUp(50));
+        writeExpected(QStringLiteral("Belva_PDF-2"), window.followUp());
+        acceptPrintDialog(1, this);
+        window.ImprimerClick();
+    }
+
+    void refusedWhileJobOpen()
+    {
+        CurrentPrinter::beginJob();
+        QCOMPARE(errorOf([] { PrintFollowUp(followUp(2), u',', QApplication::font()); }),
+                 QStringLiteral("Impression en cours"));
+        CurrentPrinter::endJob();
+    }
+};
+
+QTEST_MAIN(TestFollowUpPrint)
+#include "tst_followupprint.moc"

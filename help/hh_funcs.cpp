@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <unicode/uloc.h>
 
@@ -109,7 +110,7 @@ QString hex4(uint value)
 // invariant locale.
 uint32_t defaultLcid()
 {
-    QString name = QLocale::system().name();
+    QString name = QLocale().name();
     if (name == u"C")
         name = QStringLiteral("en_US_POSIX");
     return uloc_getLCID(name.toLatin1().constData());
@@ -146,7 +147,7 @@ void headerLine(const char *label, const QString &argument)
 
 void writeHeader(const ProbeState &s, const QStringList &arguments)
 {
-    const QLocale locale = QLocale::system();
+    const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
     const uint32_t lcid = defaultLcid();
     const uint langId = lcid & 0xFFFF;
@@ -154,7 +155,7 @@ void writeHeader(const ProbeState &s, const QStringList &arguments)
 
     headerLine("!Filename:             ", s.DebugLogDir + QString::fromUtf16(DebugLogName));
     headerLine("!Date:                 ", locale.toString(now.date(), QLocale::ShortFormat) + u' '
-                                              + locale.toString(now.time(), QLocale::LongFormat));
+                                              + locale.toString(now.time(), LongTimeFormat(locale)));
     headerLine("!Operating System:      ", operatingSystem());
     headerLine("!SysLocale.DefaultLCID: ", hex4(lcid));
     headerLine("!SysLocale.PriLangID:   ", hex4(langId & 0x3FF));
@@ -258,6 +259,21 @@ QString GetFileVersionText(const QString &path, FileVersion *version)
     return VersionText(*version);
 }
 
+QString LongTimeFormat(const QLocale &locale)
+{
+    // The zone with what sets it apart: blanks or a comma before it, brackets
+    // round it. Quoted text is literal and never holds it.
+    static const QRegularExpression zone(QStringLiteral(R"([\s,]*(\(t+\)|\[t+\]|t+))"));
+    const QStringList parts = locale.timeFormat(QLocale::LongFormat).split(u'\'');
+    QString format;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            format += u'\'';
+        format += i % 2 == 1 ? parts.at(i) : QString(parts.at(i)).remove(zone);
+    }
+    return format.trimmed();
+}
+
 QString VersionText(const FileVersion &v)
 {
     return QStringLiteral("%1.%2.%3.%4").arg(v.major).arg(v.minor).arg(v.release).arg(v.build);
@@ -295,7 +311,7 @@ void DebugLogLine(const QString &line)
     if (!text.isEmpty() && (text.front() == u'!' || text.front() == u'-' || text.front() == u'='))
         text.remove(0, 1);
     else
-        text = QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat) + QStringLiteral("   ") + text;
+        text = QLocale().toString(QTime::currentTime(), LongTimeFormat(QLocale())) + QStringLiteral("   ") + text;
     log.write(text.toUtf8() + '\n');
     log.flush();
     log.close();

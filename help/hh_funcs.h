@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -82,6 +83,10 @@ void FinalizeModule();
 [[nodiscard]] FileVersion AdjustBrowserVersion(FileVersion v);
 [[nodiscard]] QString BrowserFriendlyName(const FileVersion &v);
 [[nodiscard]] QString VersionText(const FileVersion &v);
+
+// The locale's long time format without its time zone: hours, minutes and
+// seconds as the regional settings write them.
+[[nodiscard]] QString LongTimeFormat(const QLocale &locale);
 
 // Appends one line to the log in DebugLogDir; a line that cannot be written
 // is dropped. "-" and "=" become separators; a leading "!", "-" or "=" is

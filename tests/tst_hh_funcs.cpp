@@ -83,6 +83,7 @@ private Q_SLOTS:
     void cleanup()
     {
         ClearProbe();
+        QLocale::setDefault(QLocale::system());
         QFile::setPermissions(m_prog, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         delete m_root;
         m_root = nullptr;
@@ -262,6 +263,63 @@ private Q_SLOTS:
         };
         for (int i = 0; i < patterns.size(); ++i)
             QVERIFY2(QRegularExpression(patterns.at(i)).match(lines.at(i + 1)).hasMatch(), qPrintable(lines.at(i + 1)));
+    }
+
+    // The header's date and a timed line in the user's regional settings:
+    // hours, minutes and seconds, no time zone.
+    void dateAndTime_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << QStringLiteral(R"(\d\d/\d\d/\d{4})")
+                                << QStringLiteral(R"(\d\d:\d\d:\d\d)");
+        QTest::newRow("C") << QLocale::c() << QStringLiteral(R"(\d{1,2} [A-Z][a-z]{2} \d{4})")
+                           << QStringLiteral(R"(\d\d:\d\d:\d\d)");
+        QTest::newRow("English, United States") << QLocale(QLocale::English, QLocale::UnitedStates)
+                                                << QStringLiteral(R"(\d{1,2}/\d{1,2}/\d\d)")
+                                                << QStringLiteral(R"(\d{1,2}:\d\d:\d\d [AP]M)");
+    }
+
+    void dateAndTime()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QLocale::setDefault(locale);
+        RunProbe(environment({QStringLiteral("/debug")}));
+        DebugLogLine(QStringLiteral("plain"));
+        const QStringList lines = readLines(m_prog + u'/' + LogFile);
+        QCOMPARE(lines.size(), 23);
+        const QRegularExpression dateLine(QRegularExpression::anchoredPattern(
+            QStringLiteral("Date:                 \t") + date + u' ' + time));
+        QVERIFY2(dateLine.match(lines.at(1)).hasMatch(), qPrintable(lines.at(1)));
+        const QRegularExpression timedLine(QRegularExpression::anchoredPattern(time + QStringLiteral("   plain")));
+        QVERIFY2(timedLine.match(lines.at(22)).hasMatch(), qPrintable(lines.at(22)));
+    }
+
+    void longTimeFormat_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("French") << QStringLiteral("fr_FR") << QStringLiteral("05:19:56");
+        QTest::newRow("C") << QStringLiteral("C") << QStringLiteral("05:19:56");
+        QTest::newRow("English, United States") << QStringLiteral("en_US") << QStringLiteral("5:19:56 AM");
+        QTest::newRow("French, Canada: quoted units") << QStringLiteral("fr_CA") << QStringLiteral("05 h 19 min 56 s");
+        QTest::newRow("Basque: zone in brackets") << QStringLiteral("eu_ES") << QStringLiteral("05:19:56");
+        QTest::newRow("Chinese, Hong Kong: zone in square brackets") << QStringLiteral("zh_Hant_HK")
+                                                                     << QStringLiteral("上午5:19:56");
+        QTest::newRow("Albanian: zone after a comma") << QStringLiteral("sq_AL") << QStringLiteral("5:19:56 E PARADITES");
+        QTest::newRow("Bulgarian: zone after a quoted word") << QStringLiteral("bg_BG") << QStringLiteral("5:19:56 ч.");
+        QTest::newRow("Nuer: zone first") << QStringLiteral("nus_SS") << QStringLiteral("5:19:56 RW");
+    }
+
+    void longTimeFormat()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, time);
+        const QLocale l(locale);
+        QCOMPARE(l.toString(QTime(5, 19, 56), LongTimeFormat(l)), time);
     }
 
     void localeIdentifiers()

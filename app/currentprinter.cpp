@@ -3,6 +3,8 @@
 #include "errors.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -35,11 +37,41 @@ void releasePrinter()
 // The options of the printer's properties dialog, kept by Qt's CUPS engine.
 constexpr auto CupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
+// Whether the user's own setting names a default printer: the LPDEST or
+// PRINTER variable ("lp" in PRINTER names none), or a Default line in the
+// lpoptions files that `lpoptions -d` writes. When the printer it names is
+// not installed, CUPS reports no default printer at all.
+bool userNamesDefaultPrinter()
+{
+#ifdef Q_OS_UNIX
+    if (!qEnvironmentVariable("LPDEST").isEmpty())
+        return true;
+    const QString printer = qEnvironmentVariable("PRINTER");
+    if (!printer.isEmpty() && printer != u"lp")
+        return true;
+    const QString serverRoot = qEnvironmentVariable("CUPS_SERVERROOT", QStringLiteral("/etc/cups"));
+    for (const QString &path : {serverRoot + QLatin1String("/lpoptions"), QDir::homePath() + QLatin1String("/.cups/lpoptions")}) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        while (!file.atEnd()) {
+            const QStringList words = QString::fromLocal8Bit(file.readLine()).simplified().split(u' ');
+            if (words.size() >= 2 && words.first().compare(u"Default", Qt::CaseInsensitive) == 0)
+                return true;
+        }
+    }
+#endif
+    return false;
+}
+
 std::unique_ptr<QPrinter> defaultPrinter()
 {
-    const QString wanted = QPrinterInfo::defaultPrinterName();
+    const QStringList installed = QPrinterInfo::availablePrinterNames();
+    QString wanted = QPrinterInfo::defaultPrinterName();
+    // Printers installed, but neither the system nor the user names one.
+    if (wanted.isEmpty() && !installed.isEmpty() && !userNamesDefaultPrinter())
+        wanted = installed.first();
     if (!wanted.isEmpty()) {
-        const QStringList installed = QPrinterInfo::availablePrinterNames();
         for (const QString &name : installed) {
             if (name.compare(wanted, Qt::CaseInsensitive) != 0)
                 continue;
@@ -122,9 +154,20 @@ void CopyPrinterSettings(const QPrinter &from, QPrinter &to)
     to.setColorMode(from.colorMode());
     to.setPageOrder(from.pageOrder());
     to.setFullPage(from.fullPage());
+    to.setPrintRange(QPrinter::AllPages);
+    to.setPageRanges({});
     const QVariant options = from.printEngine()->property(CupsOptionsKey);
-    if (options.isValid())
-        to.printEngine()->setProperty(CupsOptionsKey, options);
+    if (options.isValid()) {
+        // Pairs of option name and value; the two CUPS options that print
+        // only some of the pages are left out.
+        const QStringList given = options.toStringList();
+        QStringList kept;
+        for (qsizetype i = 0; i + 1 < given.size(); i += 2) {
+            if (given.at(i) != u"page-set" && given.at(i) != u"page-ranges")
+                kept << given.at(i) << given.at(i + 1);
+        }
+        to.printEngine()->setProperty(CupsOptionsKey, kept);
+    }
 }
 
 } // namespace belva

@@ -11,9 +11,10 @@ namespace belva {
 class CurrentPrinter
 {
 public:
-    // The printer, with its settings. Throws "Aucune imprimante par défaut
-    // sélectionnée" when no printer is installed or the default printer is
-    // not among the installed ones.
+    // The printer, with its settings: the default printer of the system or
+    // of the user's own setting, or else the first installed printer. Throws
+    // "Aucune imprimante par défaut sélectionnée" when no printer is
+    // installed or the default printer is not among the installed ones.
     [[nodiscard]] static QPrinter &get();
 
     // Makes a copy of the chosen printer and its settings current. Throws
@@ -33,7 +34,8 @@ public:
 
 // Carries the choice of printer and its settings (paper, orientation, copies,
 // collation, duplex, colour and the printer's own options) from one QPrinter
-// to another.
+// to another. Page ranges and odd or even pages stay behind: the report is
+// always printed whole.
 void CopyPrinterSettings(const QPrinter &from, QPrinter &to);
 
 } // namespace belva

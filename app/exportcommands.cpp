@@ -5,6 +5,7 @@
 #include "patientprompt.h"
 #include "reportexport.h"
 
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
@@ -23,10 +24,15 @@ void TForm1::setMemoText(const QString &report)
     memo()->selectAll();
 }
 
+QString TForm1::reportDate() const
+{
+    return m_reopened ? m_reopened->date : belva::ReportDateText();
+}
+
 belva::ReportFields TForm1::gatherTestFields()
 {
-    const QString date = belva::ReportDateText();
-    const QString patient = belva::AskPatientName(this);
+    const QString date = reportDate();
+    const QString patient = belva::AskPatientName(this, m_reopened ? m_reopened->patient : QString());
     belva::ReportFields fields = reportFields();
     fields.date = date;
     fields.patient = patient;
@@ -37,7 +43,7 @@ void TForm1::Copier1Click()
 {
     memo()->clear();
     belva::ReportFields fields = reportFields();
-    fields.date = belva::ReportDateText();
+    fields.date = reportDate();
     setMemoText(belva::BuildScoresSummary(fields));
     belva::CopyToClipboard(memoText());
 }
@@ -57,4 +63,5 @@ void TForm1::Sauvegardersous1Click()
     if (path.isEmpty())
         return;
     belva::WriteReportFile(path, memoText());
+    m_documentFolder = QFileInfo(path).absolutePath();
 }

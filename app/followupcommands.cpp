@@ -3,42 +3,14 @@
 
 #include "errorhandler.h"
 #include "followupwindow.h"
-#include "savetextfiledialog.h"
+#include "opentextfiledialog.h"
 
-#include <QCoreApplication>
-#include <QFileDialog>
-#include <QPointer>
-
-namespace {
-
-// Qt's own file dialog, several files at once; empty when cancelled.
-QStringList chooseSavedTests(QWidget *parent, const QString &folder)
-{
-    belva::DisableQtDialogSettings();
-    QPointer<QFileDialog> dialog = new QFileDialog(parent, QStringLiteral("Suivi du patient"));
-    dialog->setObjectName(QStringLiteral("FollowUpDialog1"));
-    dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails
-                       | QFileDialog::ReadOnly);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFiles);
-    dialog->setNameFilter(QString::fromUtf16(belva::TextFileFilter));
-    dialog->setDirectory(folder);
-    dialog->setSizeGripEnabled(true);
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    QStringList chosen;
-    if (dialog) {
-        if (accepted)
-            chosen = dialog->selectedFiles();
-        delete dialog;
-    }
-    return chosen;
-}
-
-} // namespace
+#include <QFileInfo>
 
 void TForm1::Suividupatient1Click()
 {
-    const QStringList paths = chooseSavedTests(this, QCoreApplication::applicationDirPath());
+    const QStringList paths =
+        belva::ExecuteOpenTextFileDialog(this, QStringLiteral("Suivi du patient"), documentFolder(), true);
     if (paths.isEmpty())
         return;
     const belva::FollowUpFiles files = belva::ReadFollowUpFiles(paths);
@@ -46,6 +18,7 @@ void TForm1::Suividupatient1Click()
         belva::ShowError(belva::RefusedFilesMessage(files.refusals));
     if (files.followUp.tests.isEmpty())
         return;
+    m_documentFolder = QFileInfo(paths.constFirst()).absolutePath();
     if (!m_followUpWindow)
         m_followUpWindow = std::make_unique<belva::FollowUpWindow>();
     m_followUpWindow->setFollowUp(files.followUp);

@@ -5,17 +5,13 @@
 #include "followupchart.h"
 #include "printing.h"
 #include "reportexport.h"
+#include "savedtestfile.h"
 
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QShortcut>
 #include <QTableWidgetItem>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace belva {
 
@@ -27,28 +23,6 @@ QChar localeDecimalSeparator()
     return point.isEmpty() ? QChar(u'.') : point.front();
 }
 
-// Opens and reads one saved test; a refusal names the file.
-SavedTestReading readOne(const QString &path, const QString &name)
-{
-    int fd;
-    do {
-        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        SavedTestReading r;
-        r.refusal = QStringLiteral("Impossible de lire le fichier \"%1\". %2.").arg(name, SystemErrorText(errno));
-        return r;
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        SavedTestReading r;
-        r.refusal = QStringLiteral("Impossible de lire le fichier \"%1\".").arg(name);
-        return r;
-    }
-    return ReadSavedTest(file, name);
-}
-
 } // namespace
 
 FollowUpFiles ReadFollowUpFiles(const QStringList &paths, const QLocale &locale)
@@ -56,10 +30,9 @@ FollowUpFiles ReadFollowUpFiles(const QStringList &paths, const QLocale &locale)
     FollowUpFiles files;
     QList<FollowUpTest> chosen;
     for (const QString &path : paths) {
-        const QString name = QFileInfo(path).fileName();
-        const SavedTestReading reading = readOne(path, name);
+        const SavedTestReading reading = ReadSavedTestFile(path);
         if (reading.ok())
-            chosen.append(MakeFollowUpTest(reading.test, name, locale));
+            chosen.append(MakeFollowUpTest(reading.test, QFileInfo(path).fileName(), locale));
         else
             files.refusals.append(reading.refusal);
     }

@@ -30,8 +30,7 @@ struct FollowUpFiles
     QStringList refusals;
 };
 
-// Reads the files, in the order they were chosen. Messages name each file
-// by its name without folder.
+// Reads the files, in the order they were chosen.
 [[nodiscard]] FollowUpFiles ReadFollowUpFiles(const QStringList &paths, const QLocale &locale = QLocale());
 
 // The printed page: title, warning, table, notes, then the chart below, all

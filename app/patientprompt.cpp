@@ -68,6 +68,12 @@ QString PatientDialog::name() const
     return ui->Edit->text();
 }
 
+void PatientDialog::propose(const QString &name)
+{
+    ui->Edit->setText(name);
+    ui->Edit->selectAll();
+}
+
 void PatientDialog::layOut()
 {
     const DialogUnits du = DialogBaseUnits(font());
@@ -108,10 +114,12 @@ void PatientDialog::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-QString AskPatientName(QWidget *parent)
+QString AskPatientName(QWidget *parent, const QString &proposed)
 {
     // Guarded: the parent may go away while the box runs its own loop.
     QPointer<PatientDialog> dialog = new PatientDialog(parent);
+    if (!proposed.isEmpty())
+        dialog->propose(proposed);
     const bool accepted = dialog->exec() == QDialog::Accepted;
     QString name;
     if (dialog) {

@@ -47,6 +47,9 @@ public:
     ~PatientDialog() override;
 
     [[nodiscard]] QString name() const;
+    // Starts the entry with this name, selected: Enter keeps it, typing
+    // replaces it.
+    void propose(const QString &name);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -60,6 +63,7 @@ private:
 
 // The patient's name as typed; empty when the box was cancelled, escaped or
 // closed (the caller cannot tell that from an empty answer, and need not).
-[[nodiscard]] QString AskPatientName(QWidget *parent = nullptr);
+// A proposed name starts the entry, selected.
+[[nodiscard]] QString AskPatientName(QWidget *parent = nullptr, const QString &proposed = QString());
 
 } // namespace belva

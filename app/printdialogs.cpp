@@ -46,6 +46,33 @@ private:
     const QPointer<QWidget> m_fallback;
 };
 
+// Under CUPS, Qt's print dialog offers page ranges and odd or even pages in
+// its print range group, and shows that group again whenever it opens. The
+// report is always printed whole.
+class AllPagesOnly : public QObject
+{
+public:
+    explicit AllPagesOnly(QWidget *dialog) : QObject(dialog) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            hidePageChoices(static_cast<QWidget *>(watched));
+        return false;
+    }
+
+private:
+    static void hidePageChoices(QWidget *dialog)
+    {
+        for (const char *name : {"gbPrintRange", "pagesRadioButton", "pagesLineEdit", "pageSetLabel", "pageSetCombo"}) {
+            for (QWidget *widget : dialog->findChildren<QWidget *>(QLatin1String(name))) {
+                widget->setEnabled(false);
+                widget->hide();
+            }
+        }
+    }
+};
+
 // A dialog's own copy of the current printer, which becomes current on OK only.
 std::unique_ptr<QPrinter> copyOfCurrentPrinter()
 {
@@ -84,6 +111,7 @@ bool ExecutePrintDialog(QWidget *parent)
     dialog.setObjectName(QStringLiteral("PrintDialog1"));
     // All pages, on the printer: no page range, no selection, no file.
     dialog.setOptions(QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.installEventFilter(new AllPagesOnly(&dialog));
     PlaceOnOpening(&dialog, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -78,6 +78,20 @@ void widenForNames(QFileDialog *dialog, QTreeView *tree)
 
 } // namespace
 
+void FitFileDialog(QFileDialog *dialog)
+{
+    dialog->setSizeGripEnabled(true);
+    fitSidebar(dialog);
+    if (QTreeView *tree = fitColumns(dialog)) {
+        QTimer::singleShot(0, dialog, [dialog, tree] { widenForNames(dialog, tree); });
+        if (auto *model = dialog->findChild<QFileSystemModel *>()) {
+            QObject::connect(model, &QFileSystemModel::directoryLoaded, dialog, [dialog, tree] {
+                QTimer::singleShot(0, dialog, [dialog, tree] { widenForNames(dialog, tree); });
+            });
+        }
+    }
+}
+
 QString SaveTextFileDialog::execute(QWidget *parent)
 {
     DisableQtDialogSettings();
@@ -91,16 +105,7 @@ QString SaveTextFileDialog::execute(QWidget *parent)
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilter(QString::fromUtf16(TextFileFilter));
     dialog->setDefaultSuffix(QStringLiteral("txt"));
-    dialog->setSizeGripEnabled(true);
-    fitSidebar(dialog);
-    if (QTreeView *tree = fitColumns(dialog)) {
-        QTimer::singleShot(0, dialog, [d = dialog.data(), tree] { widenForNames(d, tree); });
-        if (auto *model = dialog->findChild<QFileSystemModel *>()) {
-            QObject::connect(model, &QFileSystemModel::directoryLoaded, dialog, [d = dialog.data(), tree] {
-                QTimer::singleShot(0, d, [d, tree] { widenForNames(d, tree); });
-            });
-        }
-    }
+    FitFileDialog(dialog);
 
     // The executable's folder every time; a name chosen before opens its own folder.
     dialog->setDirectory(QCoreApplication::applicationDirPath());

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 namespace belva {
@@ -27,6 +28,9 @@ private:
 // nothing between runs. Process-wide; call once at start-up (the save dialog
 // calls it too).
 void DisableQtDialogSettings();
+
+// Resizable, with room for the side bar's place names and the file names.
+void FitFileDialog(QFileDialog *dialog);
 
 // The one filter entry, as the dialog's filter list holds it (Qt shows only
 // the caption before the last parenthesised pattern).

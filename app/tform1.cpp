@@ -105,6 +105,7 @@ TForm1::TForm1(QWidget *parent)
         connect(field, &QLineEdit::textChanged, this, [this] { run(&TForm1::ComboBox1Change); });
 
     bindCommand(ui->Nouveau1, &TForm1::Nouveau1Click);
+    bindCommand(ui->Ouvrir1, &TForm1::Ouvrir1Click);
     bindCommand(ui->Sauvegardersous1, &TForm1::Sauvegardersous1Click);
     bindCommand(ui->Imprimer1, &TForm1::Imprimer1Click);
     bindCommand(ui->Configurationimprimante1, &TForm1::Configurationimprimante1Click);
@@ -178,6 +179,7 @@ void TForm1::Nouveau1Click()
         writeText(field, QStringLiteral("0"));
     ui->Memo1->clear();
     writeText(m_statusPanel1, QString::fromUtf16(belva::StatusPrefix) + u'0');
+    m_reopened.reset();
     m_answers[0]->setFocus(Qt::OtherFocusReason);
     m_answers[0]->lineEdit()->selectAll();
 }

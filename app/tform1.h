@@ -10,15 +10,19 @@
 // when it differs; a score field that changes runs it again, nested, so the
 // chain ends with the texts of one scoring. The menu commands read the
 // controls (reportFields) and use the hidden Memo1 as their report buffer.
+// Ouvrir puts a saved test back into the controls; until Nouveau or the next
+// Ouvrir, the reports carry that test's date and propose its patient's name.
 // Every handler runs inside belva::Guarded, the application's error handler.
 
 #include "reports.h"
+#include "savedtest.h"
 #include "savetextfiledialog.h"
 
 #include <QChar>
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <optional>
 
 class AnswerComboBox;
 class TAboutBox;
@@ -59,10 +63,15 @@ public:
     // Memo1's whole text as the report it holds, with CR LF line ends.
     [[nodiscard]] QString memoText() const;
 
+    // Where the open dialogs start: the folder of the last file saved or
+    // opened in this run, else the program's folder.
+    [[nodiscard]] QString documentFolder() const;
+
     // Handlers, as the form binds them. They throw; callers go through
     // belva::Guarded.
     void ComboBox1Change();
     void Nouveau1Click();
+    void Ouvrir1Click();
     void Sauvegardersous1Click();
     void Imprimer1Click();
     void Configurationimprimante1Click();
@@ -87,6 +96,15 @@ private:
     void fitCaptionFont();
     void setMemoText(const QString &report);
     [[nodiscard]] belva::ReportFields gatherTestFields();
+    [[nodiscard]] QString reportDate() const;
+    void reopen(const belva::SavedTest &test);
+
+    // The date and patient of a reopened test.
+    struct Identity
+    {
+        QString date;
+        QString patient;
+    };
 
     Ui::TForm1 *const ui;
     std::array<AnswerComboBox *, belva::ItemCount> m_answers{};
@@ -96,6 +114,8 @@ private:
     QChar m_decimalSeparator;
     TAboutBox *const AboutBox1;
     belva::SaveTextFileDialog SaveTextFileDialog1;
+    std::optional<Identity> m_reopened;
+    QString m_documentFolder;
     // The follow-up window, made when first asked for.
     std::unique_ptr<belva::FollowUpWindow> m_followUpWindow;
 };

@@ -6,10 +6,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <unicode/uloc.h>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
+#include <unistd.h>
 
 #include <array>
 
@@ -109,7 +114,7 @@ QString hex4(uint value)
 // invariant locale.
 uint32_t defaultLcid()
 {
-    QString name = QLocale::system().name();
+    QString name = QLocale().name();
     if (name == u"C")
         name = QStringLiteral("en_US_POSIX");
     return uloc_getLCID(name.toLatin1().constData());
@@ -138,6 +143,43 @@ QString operatingSystem()
         .arg(numbers[2]);
 }
 
+// Makes the folder with mode 0700, or takes it when it already is a real
+// folder of this user's with that mode: nobody else can put anything in it.
+bool privateFolder(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st{};
+    return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()
+           && (st.st_mode & 07777) == 0700;
+}
+
+// A file just created under that name is deleted, unless another has taken
+// its place meanwhile.
+void removeCreated(int fd, const QByteArray &name)
+{
+    struct stat created{}, now{};
+    if (::fstat(fd, &created) == 0 && ::lstat(name.constData(), &now) == 0 && created.st_dev == now.st_dev
+        && created.st_ino == now.st_ino)
+        ::unlink(name.constData());
+}
+
+// Never through a link, never into a pipe or a file of another user's.
+int openLog(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // Each argument starts with a tab.
 void headerLine(const char *label, const QString &argument)
 {
@@ -146,7 +188,7 @@ void headerLine(const char *label, const QString &argument)
 
 void writeHeader(const ProbeState &s, const QStringList &arguments)
 {
-    const QLocale locale = QLocale::system();
+    const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
     const uint32_t lcid = defaultLcid();
     const uint langId = lcid & 0xFFFF;
@@ -154,7 +196,7 @@ void writeHeader(const ProbeState &s, const QStringList &arguments)
 
     headerLine("!Filename:             ", s.DebugLogDir + QString::fromUtf16(DebugLogName));
     headerLine("!Date:                 ", locale.toString(now.date(), QLocale::ShortFormat) + u' '
-                                              + locale.toString(now.time(), QLocale::LongFormat));
+                                              + locale.toString(now.time(), LongTimeFormat(locale)));
     headerLine("!Operating System:      ", operatingSystem());
     headerLine("!SysLocale.DefaultLCID: ", hex4(lcid));
     headerLine("!SysLocale.PriLangID:   ", hex4(langId & 0x3FF));
@@ -209,18 +251,29 @@ QString FileNamePart(const QString &path)
 
 bool DirectoryIsWritable(QString dir)
 {
-    QFile probe(StripTrailingChar(std::move(dir), u'/') + QString::fromUtf16(WriteProbeName));
-    if (!probe.open(QIODevice::ReadWrite | QIODevice::Truncate))
+    const QString path = StripTrailingChar(std::move(dir), u'/') + QString::fromUtf16(WriteProbeName);
+    QByteArray name = QFile::encodeName(path);
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST) {
+        name = QFile::encodeName(path.chopped(3) + QStringLiteral("XXXXXX"));
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+    }
+    if (fd < 0)
         return false;
-    probe.close();
-    probe.remove();
+    removeCreated(fd, name);
+    ::close(fd);
     return true;
 }
 
-QString GetTempDir(const QString &tempPath)
+std::optional<QString> GetTempDir(const TempLocations &where)
 {
-    const QString dir = QFileInfo(tempPath).isDir() ? tempPath : QString();
-    return StripTrailingChar(dir, u'/');
+    QString dir = where.tmpDir.isEmpty() ? where.runtimeDir : where.tmpDir;
+    if (dir.isEmpty()) {
+        dir = StripTrailingChar(where.sharedDir, u'/') + QStringLiteral("/belvamg-") + QString::number(::geteuid());
+        if (!privateFolder(dir))
+            return std::nullopt;
+    }
+    return StripTrailingChar(QFileInfo(dir).isDir() ? dir : QString(), u'/');
 }
 
 QString GetSystemDir()
@@ -258,6 +311,21 @@ QString GetFileVersionText(const QString &path, FileVersion *version)
     return VersionText(*version);
 }
 
+QString LongTimeFormat(const QLocale &locale)
+{
+    // The zone with what sets it apart: blanks or a comma before it, brackets
+    // round it. Quoted text is literal and never holds it.
+    static const QRegularExpression zone(QStringLiteral(R"([\s,]*(\(t+\)|\[t+\]|t+))"));
+    const QStringList parts = locale.timeFormat(QLocale::LongFormat).split(u'\'');
+    QString format;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            format += u'\'';
+        format += i % 2 == 1 ? parts.at(i) : QString(parts.at(i)).remove(zone);
+    }
+    return format.trimmed();
+}
+
 QString VersionText(const FileVersion &v)
 {
     return QStringLiteral("%1.%2.%3.%4").arg(v.major).arg(v.minor).arg(v.release).arg(v.build);
@@ -284,9 +352,16 @@ QString BrowserFriendlyName(const FileVersion &v)
 
 void DebugLogLine(const QString &line)
 {
-    QFile log(g_state.DebugLogDir + QString::fromUtf16(DebugLogName));
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!g_state.DebugLogDirFound)
         return;
+    const int fd = openLog(g_state.DebugLogDir + QString::fromUtf16(DebugLogName));
+    if (fd < 0)
+        return;
+    QFile log;
+    if (!log.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return;
+    }
     QString text = line;
     if (text == u"-")
         text = QString(80, u'-');
@@ -295,7 +370,7 @@ void DebugLogLine(const QString &line)
     if (!text.isEmpty() && (text.front() == u'!' || text.front() == u'-' || text.front() == u'='))
         text.remove(0, 1);
     else
-        text = QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat) + QStringLiteral("   ") + text;
+        text = QLocale().toString(QTime::currentTime(), LongTimeFormat(QLocale())) + QStringLiteral("   ") + text;
     log.write(text.toUtf8() + '\n');
     log.flush();
     log.close();
@@ -309,9 +384,8 @@ ProbeEnvironment CurrentEnvironment(int argc, const char *const *argv)
     env.moduleFullName = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     if (env.moduleFullName.isEmpty())
         env.moduleFullName = QFileInfo(env.arguments.value(0)).absoluteFilePath();
-    env.tempPath = qEnvironmentVariable("TMPDIR");
-    if (env.tempPath.isEmpty())
-        env.tempPath = QStringLiteral("/tmp");
+    env.temp = TempLocations{qEnvironmentVariable("TMPDIR"), qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                             QStringLiteral("/tmp")};
     env.systemDir = GetSystemDir();
     env.viewerLibraryPath = hh::GetViewerLibraryPath();
     return env;
@@ -328,7 +402,9 @@ void RunProbe(const ProbeEnvironment &env)
     s._ModuleName = FileNamePart(s.ModuleFullName);
     s._RunDir = StripTrailingChar(DirectoryPart(env.arguments.value(0)), sep);
 
-    s.DebugLogDir = DirectoryIsWritable(s._ModuleDir) ? s._ModuleDir : GetTempDir(env.tempPath);
+    const std::optional<QString> logDir = DirectoryIsWritable(s._ModuleDir) ? s._ModuleDir : GetTempDir(env.temp);
+    s.DebugLogDir = logDir.value_or(QString());
+    s.DebugLogDirFound = logDir.has_value();
 
     const QFileInfo marker(s._ModuleDir + QString::fromUtf16(DebugMarkerName));
     s.DebugMode = marker.exists() && !marker.isDir();
@@ -349,9 +425,10 @@ void RunProbe(const ProbeEnvironment &env)
     s._ieInstalled = !ieText.isEmpty();
     s._ieFriendlyVerStr = ieText.isEmpty() ? QString() : BrowserFriendlyName(adjusted);
 
-    const QString logPath = s.DebugLogDir + QString::fromUtf16(DebugLogName);
-    if (QFileInfo::exists(logPath))
-        QFile::remove(logPath);
+    if (!s.DebugLogDirFound)
+        return;
+    // unlink removes a link itself, never what it points to.
+    ::unlink(QFile::encodeName(s.DebugLogDir + QString::fromUtf16(DebugLogName)).constData());
     if (s.DebugMode)
         writeHeader(s, env.arguments);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // The help environment probe. At start-up it works out the program's paths,
 // the debug switch and the versions of the help viewer library and of the
@@ -28,6 +31,7 @@ struct ProbeState
     QString _ModuleName;
     QString _RunDir;
     QString DebugLogDir;
+    bool DebugLogDirFound = false; // false: no folder of the user's own, no log
     bool DebugMode = false;
     QString _hhVerStr;
     bool _hhInstalled = false;
@@ -44,12 +48,20 @@ inline constexpr char16_t WriteProbeName[] = u"/$_Temp_$.$$$";
 inline constexpr char16_t DebugMarkerName[] = u"/debug.debug";
 inline constexpr char16_t BrowserComponentName[] = u"/Shdocvw.dll";
 
+// Where the user's temporary folder is looked for.
+struct TempLocations
+{
+    QString tmpDir;     // $TMPDIR
+    QString runtimeDir; // $XDG_RUNTIME_DIR
+    QString sharedDir;  // the folder every user shares, /tmp
+};
+
 // What the probe reads from the system; the tests lay out their own.
 struct ProbeEnvironment
 {
     QString moduleFullName;    // the running executable
     QStringList arguments;     // the command line, item 0 the program path
-    QString tempPath;          // the system's temporary path, as reported
+    TempLocations temp;
     QString systemDir;         // where system libraries lie
     QString viewerLibraryPath; // as hh::GetViewerLibraryPath finds it
 };
@@ -69,10 +81,15 @@ void FinalizeModule();
 [[nodiscard]] QString StripTrailingChar(QString text, QChar c);
 [[nodiscard]] QString DirectoryPart(const QString &path);
 [[nodiscard]] QString FileNamePart(const QString &path);
-// Creates, closes and deletes dir + WriteProbeName; whether creating worked.
+// Creates dir + WriteProbeName, or a unique name beside it when that one is
+// taken, and deletes what it created; whether creating worked. An existing
+// file is never touched.
 [[nodiscard]] bool DirectoryIsWritable(QString dir);
-// The temporary directory, or the root ("") when it does not exist.
-[[nodiscard]] QString GetTempDir(const QString &tempPath);
+// The user's own temporary folder: $TMPDIR, else $XDG_RUNTIME_DIR, else
+// "belvamg-<uid>" in the shared folder, made with mode 0700. The root ("")
+// when the variable names no folder; none when the private folder is not a
+// real folder of this user's with mode 0700.
+[[nodiscard]] std::optional<QString> GetTempDir(const TempLocations &where);
 [[nodiscard]] QString GetSystemDir();
 // A shared library carries its version in its real file name
 // ("libchm.so.1.0.0" is 1.0.0.0); a link is followed to that name.
@@ -83,9 +100,14 @@ void FinalizeModule();
 [[nodiscard]] QString BrowserFriendlyName(const FileVersion &v);
 [[nodiscard]] QString VersionText(const FileVersion &v);
 
+// The locale's long time format without its time zone: hours, minutes and
+// seconds as the regional settings write them.
+[[nodiscard]] QString LongTimeFormat(const QLocale &locale);
+
 // Appends one line to the log in DebugLogDir; a line that cannot be written
-// is dropped. "-" and "=" become separators; a leading "!", "-" or "=" is
-// removed, any other line gets the time in front.
+// is dropped, as is one for anything but a regular file of this user's (a
+// link there is not followed). "-" and "=" become separators; a leading "!",
+// "-" or "=" is removed, any other line gets the time in front.
 void DebugLogLine(const QString &line);
 
 } // namespace belva::hh_funcs

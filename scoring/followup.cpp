@@ -184,8 +184,13 @@ QString RefusedFilesMessage(const QStringList &reasons, int shown)
     QString message = reasons.size() == 1 ? QStringLiteral("Ce fichier n'a pas été retenu :")
                                           : QStringLiteral("Ces %1 fichiers n'ont pas été retenus :").arg(reasons.size());
     const qsizetype listed = std::min<qsizetype>(reasons.size(), std::max(shown, 1));
-    for (qsizetype i = 0; i < listed; ++i)
-        message += u'\n' + reasons[i];
+    for (qsizetype i = 0; i < listed; ++i) {
+        // Each reason a sentence of its own, as the error box ends the last one.
+        const QString &reason = reasons[i];
+        message += u'\n' + reason;
+        if (!reason.isEmpty() && reason.back().unicode() > u'.')
+            message += u'.';
+    }
     if (const qsizetype others = reasons.size() - listed; others == 1)
         message += QStringLiteral("\n... et un autre fichier.");
     else if (others > 1)

@@ -79,7 +79,8 @@ inline constexpr char16_t ChangeRowCaption[] = u"Évolution";
 [[nodiscard]] QString PatientNamesWarning(const QStringList &patients);
 
 // One message for the files that were left out, a reason (naming its file)
-// per line. Past `shown` reasons, one line counts the others.
+// per line, each ended by a full stop. Past `shown` reasons, one line counts
+// the others.
 [[nodiscard]] QString RefusedFilesMessage(const QStringList &reasons, int shown = 15);
 
 } // namespace belva

@@ -5,6 +5,8 @@
 #include "printing.h"
 #include "reportexport.h"
 #include "reports.h"
+#include "savedtestfile.h"
+#include "scoring.h"
 #include "startup.h"
 #include "tform1.h"
 
@@ -24,6 +26,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -315,6 +318,108 @@ private Q_SLOTS:
         action("Nouveau1")->trigger();
         QVERIFY(form->memoText().isEmpty());
         QCOMPARE(statusText(), QStringLiteral("Score global (%) : 0"));
+    }
+
+    // Saved, forgotten with Nouveau, reopened: the window shows the test
+    // again, and copying it gives back the file's bytes.
+    void reopenedTestCopiesBackItsFile()
+    {
+        const QString name = QStringLiteral("Lætitia Çelik");
+        const QString path = dir.filePath(QStringLiteral("rouvert.txt"));
+        run("Sauvegardersous1", {answerPatient(name), answerSaveDialog(path)});
+        const QByteArray saved = readFile(path);
+        action("Nouveau1")->trigger();
+        QCOMPARE(statusText(), QStringLiteral("Score global (%) : 0"));
+
+        form->memo()->setPlainText(QStringLiteral("x"));
+        QCOMPARE(run("Ouvrir1", {answerSaveDialog(path)}), QStringList{QStringLiteral("Ouvrir un test")});
+        QCOMPARE(statusText(), answeredStatus());
+        QVERIFY(form->memoText().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), form->findChild<QWidget *>(QStringLiteral("ComboBox1"))->focusProxy());
+
+        // The prompt proposes the test's name, selected: Enter keeps it.
+        QString proposed, selected;
+        run("Copiertest1", {[&](QWidget *w) {
+            if (w->windowTitle() != QLatin1String("Patient..."))
+                return false;
+            auto *edit = w->findChild<QLineEdit *>(QStringLiteral("Edit"));
+            proposed = edit->text();
+            selected = edit->selectedText();
+            w->findChild<QPushButton *>(QStringLiteral("OkButton"))->click();
+            return true;
+        }});
+        QCOMPARE(proposed, name);
+        QCOMPARE(selected, name);
+        QCOMPARE(belva::EncodeWindows1252(QApplication::clipboard()->text()).bytes, saved);
+    }
+
+    // A reopened test keeps its own date until Nouveau.
+    void reopenedTestKeepsItsDate()
+    {
+        belva::ReportFields f;
+        f.date = QStringLiteral("01/02/2020");
+        f.patient = QStringLiteral("Ancien");
+        f.answers.fill(QStringLiteral("1"));
+        const belva::ScoreSet scores = belva::ComputeScores(f.answers, u',');
+        for (int d = 0; d < belva::DimensionCount; ++d)
+            f.scores[d] = scores.dimensions[d].text;
+        f.status = scores.status;
+        const QString path = dir.filePath(QStringLiteral("ancien.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(belva::EncodeWindows1252(belva::BuildTestReport(f, belva::ReportVariant::Text)).bytes);
+        file.close();
+
+        run("Ouvrir1", {answerSaveDialog(path)});
+        QCOMPARE(statusText(), QStringLiteral("Score global (%) : 20"));
+        run("Copier1", {});
+        QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral("SCORES DU TEST BELVA du : 01/02/2020\r\n")));
+
+        action("Nouveau1")->trigger();
+        run("Copier1", {});
+        QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral("SCORES DU TEST BELVA du : ") + belva::ReportDateText() + u'\r'));
+        QString proposed = QStringLiteral("<not shown>");
+        run("Copiertest1", {[&](QWidget *w) {
+            proposed = w->findChild<QLineEdit *>(QStringLiteral("Edit"))->text();
+            static_cast<QDialog *>(w)->reject();
+            return true;
+        }});
+        QCOMPARE(proposed, QString());
+    }
+
+    // A refused file or a cancelled dialog changes nothing in the window.
+    void openRefusedOrCancelled_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::newRow("answer a") << QStringLiteral("\"refus.txt\" n'est pas un test BELVA MG enregistré (ligne 13).");
+        QTest::newRow("cancelled") << QString();
+    }
+    void openRefusedOrCancelled()
+    {
+        QFETCH(QString, message);
+        QByteArray bytes = belva::EncodeWindows1252(belva::BuildTestReport(expectedFields(QStringLiteral("N")), belva::ReportVariant::Text)).bytes;
+        bytes.replace("matin : \t0", "matin : \ta");
+        const QString path = dir.filePath(QStringLiteral("refus.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        run("Copier1", {});
+        const QString memo = form->memoText();
+
+        QStringList boxes;
+        run("Ouvrir1", {answerSaveDialog(message.isEmpty() ? QString() : path), acknowledgeBox()}, &boxes);
+        QCOMPARE(boxes, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(statusText(), answeredStatus());
+        QCOMPARE(form->memoText(), memo);
+    }
+
+    void openNamedPipeDoesNotHang()
+    {
+        const QString path = dir.filePath(QStringLiteral("tube.txt"));
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        const belva::SavedTestReading r = belva::ReadSavedTestFile(path);
+        QCOMPARE(r.refusal, QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Invalid argument").arg(path));
     }
 
     void aboutShowsAndCloses()

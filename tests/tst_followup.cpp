@@ -162,6 +162,9 @@ void TestFollowUp::refusedFiles_data()
 
     QTest::newRow("one") << 1 << "Ce fichier n'a pas été retenu :" << "\"f1.txt\" refusé." << 2;
     QTest::newRow("three") << 3 << "Ces 3 fichiers n'ont pas été retenus :" << "\"f3.txt\" refusé." << 4;
+    QTest::newRow("a reason without full stop")
+        << 2 << "Ces 2 fichiers n'ont pas été retenus :"
+        << "Impossible d'ouvrir le fichier \"f2.txt\". Permission non accordée." << 3;
     QTest::newRow("all listed") << 15 << "Ces 15 fichiers n'ont pas été retenus :" << "\"f15.txt\" refusé." << 16;
     QTest::newRow("one more") << 16 << "Ces 16 fichiers n'ont pas été retenus :" << "... et un autre fichier." << 17;
     QTest::newRow("many more") << 50 << "Ces 50 fichiers n'ont pas été retenus :" << "... et 35 autres fichiers." << 17;
@@ -174,13 +177,17 @@ void TestFollowUp::refusedFiles()
     QFETCH(QString, last);
     QFETCH(int, lines);
     QStringList reasons;
-    for (int i = 1; i <= count; ++i)
-        reasons << QStringLiteral("\"f%1.txt\" refusé.").arg(i);
+    for (int i = 1; i <= count; ++i) {
+        reasons << (i % 2 ? QStringLiteral("\"f%1.txt\" refusé.").arg(i)
+                          : QStringLiteral("Impossible d'ouvrir le fichier \"f%1.txt\". Permission non accordée").arg(i));
+    }
     const QStringList message = RefusedFilesMessage(reasons).split(u'\n');
     QCOMPARE(message.size(), lines);
     QCOMPARE(message.front(), first);
     QCOMPARE(message.back(), last);
     QCOMPARE(message.value(1), reasons.front());
+    for (const QString &line : message.mid(1))
+        QVERIFY2(line.endsWith(u'.'), qPrintable(line)); // each reason a sentence
 }
 
 QTEST_APPLESS_MAIN(TestFollowUp)

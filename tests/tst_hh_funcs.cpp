@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace belva::hh_funcs;
@@ -49,6 +50,21 @@ QStringList filesNamed(const QString &root, const QString &name)
     return found;
 }
 
+// A folder of exactly that mode, whatever the umask.
+bool makeFolder(const QString &path, mode_t mode)
+{
+    const QByteArray name = QFile::encodeName(path);
+    return ::mkdir(name.constData(), mode) == 0 && ::chmod(name.constData(), mode) == 0;
+}
+
+// Giving a file to another user needs root; under CI nothing may skip.
+#define REQUIRE_ROOT()                                                                \
+    if (geteuid() != 0) {                                                             \
+        if (qEnvironmentVariableIsSet("CI"))                                          \
+            QFAIL("only root can give a file to another user");                       \
+        QSKIP("only root can give a file to another user");                           \
+    }
+
 } // namespace
 
 // A program folder, a temporary folder and a system folder in a fresh
@@ -59,12 +75,13 @@ class TestHelpProbe : public QObject
 
 private:
     QTemporaryDir *m_root = nullptr;
-    QString m_prog, m_tmp, m_sys;
+    QString m_prog, m_tmp, m_sys, m_shared, m_private;
 
     QString exe() const { return m_prog + QStringLiteral("/BelvaMG"); }
     ProbeEnvironment environment(const QStringList &parameters) const
     {
-        return ProbeEnvironment{exe(), QStringList{exe()} + parameters, m_tmp, m_sys, QString()};
+        return ProbeEnvironment{exe(), QStringList{exe()} + parameters, TempLocations{m_tmp, QString(), m_shared},
+                                m_sys, QString()};
     }
 
 private Q_SLOTS:
@@ -75,7 +92,9 @@ private Q_SLOTS:
         m_prog = m_root->filePath(QStringLiteral("prog"));
         m_tmp = m_root->filePath(QStringLiteral("tmp"));
         m_sys = m_root->filePath(QStringLiteral("sys"));
-        for (const QString &d : {m_prog, m_tmp, m_sys})
+        m_shared = m_root->filePath(QStringLiteral("shared"));
+        m_private = m_shared + QStringLiteral("/belvamg-") + QString::number(geteuid());
+        for (const QString &d : {m_prog, m_tmp, m_sys, m_shared})
             QVERIFY(QDir().mkpath(d));
         QVERIFY(touch(exe()));
     }
@@ -83,6 +102,7 @@ private Q_SLOTS:
     void cleanup()
     {
         ClearProbe();
+        QLocale::setDefault(QLocale::system());
         QFile::setPermissions(m_prog, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         delete m_root;
         m_root = nullptr;
@@ -169,14 +189,22 @@ private Q_SLOTS:
     void unwritableProgramFolder_data()
     {
         QTest::addColumn<bool>("byPermissions");
-        QTest::newRow("folder under a file") << false;
-        QTest::newRow("read-only folder") << true;
+        QTest::addColumn<QString>("logDir"); // TMPDIR, the private folder, or none
+        QTest::newRow("folder under a file") << false << "tmp";
+        QTest::newRow("folder under a file, no TMPDIR") << false << "private";
+        QTest::newRow("folder under a file, private folder refused") << false << "refused";
+        QTest::newRow("read-only folder") << true << "tmp";
     }
 
     void unwritableProgramFolder()
     {
         QFETCH(bool, byPermissions);
+        QFETCH(QString, logDir);
+        const bool refused = logDir == u"refused";
         ProbeEnvironment env = environment({QStringLiteral("/debug")});
+        if (logDir != u"tmp")
+            env.temp.tmpDir.clear();
+        logDir = logDir == u"tmp" ? m_tmp : m_private;
         if (byPermissions) {
             if (geteuid() == 0)
                 QSKIP("root is not stopped by permission bits");
@@ -187,24 +215,92 @@ private Q_SLOTS:
             env.moduleFullName = blocker + QStringLiteral("/prog/BelvaMG");
             env.arguments[0] = env.moduleFullName;
         }
-        QVERIFY(touch(m_tmp + u'/' + LogFile, "previous run\n"));
+        QVERIFY(makeFolder(m_private, refused ? 0777 : 0700));
+        QVERIFY(touch(logDir + u'/' + LogFile, "previous run\n"));
 
         RunProbe(env);
-        QCOMPARE(State().DebugLogDir, m_tmp);
-        const QStringList lines = readLines(m_tmp + u'/' + LogFile);
-        QCOMPARE(lines.value(0), QStringLiteral("Filename:             \t") + m_tmp + u'/' + LogFile);
-        QCOMPARE(lines.size(), 22);
+        DebugLogLine(QStringLiteral("!only in a folder of the user's own"));
+        const QStringList lines = readLines(logDir + u'/' + LogFile);
+        QCOMPARE(lines.size(), refused ? 1 : 23);
+        QCOMPARE(lines.value(0), refused ? QStringLiteral("previous run")
+                                         : QStringLiteral("Filename:             \t") + logDir + u'/' + LogFile);
+        QCOMPARE(filesNamed(m_root->path(), LogFile), QStringList{logDir + u'/' + LogFile});
         QCOMPARE(filesNamed(m_root->path(), ProbeFile), QStringList());
     }
 
-    void writableFolderKeepsNoProbeFile()
+    // The probe never truncates nor deletes what it did not create.
+    void existingProbeFileKeepsItsBytes_data()
     {
-        QVERIFY(touch(m_prog + u'/' + ProbeFile, "left by someone"));
+        QTest::addColumn<bool>("link");
+        QTest::newRow("file") << false;
+        QTest::newRow("link to a file") << true;
+    }
+
+    void existingProbeFileKeepsItsBytes()
+    {
+        QFETCH(bool, link);
+        const QString probe = m_prog + u'/' + ProbeFile;
+        const QString target = link ? m_root->filePath(QStringLiteral("target")) : probe;
+        QVERIFY(touch(target, "the user's own"));
+        if (link)
+            QVERIFY(QFile::link(target, probe));
+
         QVERIFY(DirectoryIsWritable(m_prog + QStringLiteral("//")));
-        QCOMPARE(filesNamed(m_root->path(), ProbeFile), QStringList());
         RunProbe(environment({}));
         QCOMPARE(State().DebugLogDir, m_prog);
-        QCOMPARE(filesNamed(m_root->path(), ProbeFile), QStringList());
+        QCOMPARE(filesNamed(m_root->path(), QStringLiteral("$_Temp_$*")), QStringList{probe});
+        QCOMPARE(readLines(target), QStringList{"the user's own"});
+    }
+
+    // Something planted at the log's name before start is removed, not
+    // followed; one planted later is never written.
+    void plantedAtLogPath_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("beforeStart");
+        QTest::newRow("link, before start") << QStringLiteral("link") << true;
+        QTest::newRow("dangling link, before start") << QStringLiteral("dangling link") << true;
+        QTest::newRow("link") << QStringLiteral("link") << false;
+        QTest::newRow("dangling link") << QStringLiteral("dangling link") << false;
+        QTest::newRow("another user's file") << QStringLiteral("file") << false;
+        QTest::newRow("named pipe") << QStringLiteral("pipe") << false;
+    }
+
+    void plantedAtLogPath()
+    {
+        QFETCH(QString, what);
+        QFETCH(bool, beforeStart);
+        const QString log = m_prog + u'/' + LogFile;
+        const QString target = what == u"file" ? log : m_root->filePath(QStringLiteral("target"));
+        if (what == u"file")
+            REQUIRE_ROOT();
+        if (!beforeStart)
+            RunProbe(environment({QStringLiteral("/debug")}));
+        QFile::remove(log);
+        if (what != u"dangling link" && what != u"pipe")
+            QVERIFY(touch(target, "the user's own\n"));
+        if (what.endsWith(u"link"))
+            QVERIFY(QFile::link(target, log));
+        if (what == u"file")
+            QCOMPARE(::chown(QFile::encodeName(log).constData(), getuid() + 1, getgid()), 0);
+        if (what == u"pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(log).constData(), 0666), 0);
+
+        if (beforeStart)
+            RunProbe(environment({QStringLiteral("/debug")}));
+        else
+            DebugLogLine(QStringLiteral("!not for this file"));
+        struct stat st{};
+        if (what == u"pipe")
+            QVERIFY(::lstat(QFile::encodeName(log).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        else if (what == u"dangling link")
+            QVERIFY(!QFileInfo::exists(target));
+        else
+            QCOMPARE(readLines(target), QStringList{"the user's own"});
+        if (beforeStart) {
+            QVERIFY(!QFileInfo(log).isSymLink());
+            QCOMPARE(readLines(log).size(), 22);
+        }
     }
 
     void header_data()
@@ -262,6 +358,39 @@ private Q_SLOTS:
         };
         for (int i = 0; i < patterns.size(); ++i)
             QVERIFY2(QRegularExpression(patterns.at(i)).match(lines.at(i + 1)).hasMatch(), qPrintable(lines.at(i + 1)));
+    }
+
+    // The time as the regional settings write it, without a zone, in the
+    // header's date and in front of a timed line.
+    void timeWithoutZone_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("time"); // 05:19:56
+        QTest::newRow("French") << "fr_FR" << "05:19:56";
+        QTest::newRow("C") << "C" << "05:19:56";
+        QTest::newRow("English, United States") << "en_US" << "5:19:56 AM";
+        QTest::newRow("French, Canada: quoted units") << "fr_CA" << "05 h 19 min 56 s";
+        QTest::newRow("Basque: zone in brackets") << "eu_ES" << "05:19:56";
+        QTest::newRow("Chinese, Hong Kong: zone in square brackets") << "zh_Hant_HK" << "上午5:19:56";
+        QTest::newRow("Albanian: zone after a comma") << "sq_AL" << "5:19:56 E PARADITES";
+        QTest::newRow("Nuer: zone first") << "nus_SS" << "5:19:56 RW";
+    }
+
+    void timeWithoutZone()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, time);
+        QLocale::setDefault(QLocale(locale));
+        QCOMPARE(QLocale().toString(QTime(5, 19, 56), LongTimeFormat(QLocale())), time);
+
+        RunProbe(environment({QStringLiteral("/debug")}));
+        DebugLogLine(QStringLiteral("plain"));
+        const QStringList lines = readLines(m_prog + u'/' + LogFile);
+        const QString zone = QDateTime::currentDateTime().timeZoneAbbreviation();
+        QVERIFY2(lines.value(1).startsWith(QStringLiteral("Date:                 \t")) && !lines.value(1).contains(zone),
+                 qPrintable(lines.value(1)));
+        QVERIFY2(lines.value(22).endsWith(QStringLiteral("   plain")) && !lines.value(22).contains(zone),
+                 qPrintable(lines.value(22)));
     }
 
     void localeIdentifiers()
@@ -451,19 +580,51 @@ private Q_SLOTS:
         QCOMPARE(filesNamed(m_root->path(), LogFile), QStringList());
     }
 
+    // The private folder before start: "0700", "0755", another "user's",
+    // a "link" to a folder of mode 0700, a "file", or nothing.
     void tempDir_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("exists");
-        QTest::newRow("existing, trailing slashes") << QStringLiteral("tmp//") << true;
-        QTest::newRow("missing") << QStringLiteral("missing") << false;
+        QTest::addColumn<QString>("tmpDir");
+        QTest::addColumn<QString>("runtimeDir");
+        QTest::addColumn<QString>("privateFolder");
+        QTest::addColumn<QString>("found"); // "refused" for none, "" for the root
+        QTest::newRow("TMPDIR, trailing slashes") << "tmp//" << "sys" << "" << "tmp";
+        QTest::newRow("TMPDIR missing") << "missing" << "sys" << "" << "";
+        QTest::newRow("XDG_RUNTIME_DIR") << "" << "sys" << "" << "sys";
+        QTest::newRow("private folder made") << "" << "" << "" << "private";
+        QTest::newRow("private folder") << "" << "" << "0700" << "private";
+        QTest::newRow("loose mode") << "" << "" << "0755" << "refused";
+        QTest::newRow("another user's") << "" << "" << "user's" << "refused";
+        QTest::newRow("link to a private folder") << "" << "" << "link" << "refused";
+        QTest::newRow("file") << "" << "" << "file" << "refused";
     }
 
     void tempDir()
     {
-        QFETCH(QString, path);
-        QFETCH(bool, exists);
-        QCOMPARE(GetTempDir(m_root->filePath(path)), exists ? m_tmp : QString());
+        QFETCH(QString, tmpDir);
+        QFETCH(QString, runtimeDir);
+        QFETCH(QString, privateFolder);
+        QFETCH(QString, found);
+        const QByteArray folder = QFile::encodeName(m_private);
+        const QString elsewhere = m_root->filePath(QStringLiteral("elsewhere"));
+        if (privateFolder == u"user's")
+            REQUIRE_ROOT();
+        if (privateFolder == u"link")
+            QVERIFY(makeFolder(elsewhere, 0700) && QFile::link(elsewhere, m_private));
+        else if (privateFolder == u"file")
+            QVERIFY(touch(m_private));
+        else if (!privateFolder.isEmpty())
+            QVERIFY(makeFolder(m_private, privateFolder == u"0755" ? 0755 : 0700));
+        if (privateFolder == u"user's")
+            QCOMPARE(::chown(folder.constData(), getuid() + 1, getgid()), 0);
+
+        const auto path = [this](const QString &p) { return p.isEmpty() ? p : m_root->filePath(p); };
+        const std::optional<QString> dir = GetTempDir(TempLocations{path(tmpDir), path(runtimeDir), m_shared});
+        QCOMPARE(dir.has_value(), found != u"refused");
+        QCOMPARE(dir.value_or(QString()), found == u"private" ? m_private : found == u"refused" ? QString() : path(found));
+        struct stat st{};
+        if (found == u"private")
+            QCOMPARE(::stat(folder.constData(), &st) == 0 ? st.st_mode & 07777 : 0, 0700u);
     }
 
     void clearedAtEnd()

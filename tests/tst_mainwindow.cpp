@@ -186,10 +186,11 @@ private Q_SLOTS:
             names << menu->menu()->objectName() + u':' + menu->text();
             for (QAction *item : menu->menu()->actions()) {
                 names << (item->isSeparator() ? item->objectName() + u'-' : item->objectName() + u':' + item->text());
-                QVERIFY(item->shortcut().isEmpty());
+                QCOMPARE(item->shortcut(), item->objectName() == u"Ouvrir1" ? QKeySequence(QStringLiteral("Ctrl+O")) : QKeySequence());
             }
         }
-        QCOMPARE(names, QStringList({"Fichier1:&Fichier", "Nouveau1:&Nouveau", "N4-",
+        QCOMPARE(names, QStringList({"Fichier1:&Fichier", "Nouveau1:&Nouveau", "Ouvrir1:&Ouvrir...",
+                                     "Suividupatient1:S&uivi du patient...", "N4-",
                                      "Sauvegardersous1:Sauvegarder sous...", "N2-", "Imprimer1:&Imprimer...",
                                      "Configurationimprimante1:Configuration imprimante...", "N3-",
                                      "Quitter1:&Quitter", "Edition1:&Edition", "Copier1:Copier &scores",

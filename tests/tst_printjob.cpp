@@ -2,7 +2,9 @@
 // a CUPS scheduler of its own, not on its own: the script checks the
 // documents the queues received against the *.expected files written here.
 //   with printers:   queues Belva_PDF (default) and Second
-//   noDefaultPrinter: a scheduler without any queue
+//   noDefaultPrinter: a scheduler without any queue, or a default printer
+//                     that is not installed
+//   defaultPrinter:   the printer BELVA_DEFAULT_PRINTER is the one taken
 #include "currentprinter.h"
 #include "errors.h"
 #include "printing.h"
@@ -14,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
@@ -22,6 +25,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -70,6 +74,32 @@ bool placedAsExpected(const QDialog *dialog)
     return dialog->pos() == DialogPosition(dialog->screen()->geometry(), dialog->size());
 }
 
+// The choices of pages to print that the print dialog lets the user reach,
+// with its options shown, on any of its tabs.
+QStringList offeredPageChoices(QDialog *dialog)
+{
+    if (auto *buttons = dialog->findChild<QDialogButtonBox *>()) {
+        for (QAbstractButton *button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole)
+                button->click();
+        }
+    }
+    QStringList offered;
+    for (QTabWidget *tabs : dialog->findChildren<QTabWidget *>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            for (const char *name : {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit", "printSelection",
+                                     "printCurrentPage", "pageSetCombo", "filename"}) {
+                for (const QWidget *widget : dialog->findChildren<QWidget *>(QLatin1String(name))) {
+                    if (widget->isVisibleTo(dialog) && widget->isEnabled() && !offered.contains(QLatin1String(name)))
+                        offered.append(QLatin1String(name));
+                }
+            }
+        }
+    }
+    return offered;
+}
+
 QString errorOf(const std::function<void()> &command)
 {
     try {
@@ -94,8 +124,10 @@ private slots:
     void refusedWhileJobOpen();
     void setupDialogCancelled();
     void setupDialogChoosesPrinter();
+    void allPagesOnly();
     void printerCannotBeOpened();
     void noDefaultPrinter();
+    void defaultPrinter();
 
 private:
     QWidget *m_window = nullptr;
@@ -273,6 +305,30 @@ void TestPrintJob::setupDialogChoosesPrinter()
     PrintLines(lines, test::WindowFont());
 }
 
+void TestPrintJob::allPagesOnly()
+{
+    QStringList offered = {QStringLiteral("no dialog")};
+    answerDialog(
+        [&](QDialog *dialog) {
+            offered = offeredPageChoices(dialog);
+            // Even pages from page 2, chosen all the same: none of it may reach the job.
+            if (auto *range = dialog->findChild<QRadioButton *>(QStringLiteral("printRange")))
+                range->setChecked(true);
+            if (auto *from = dialog->findChild<QSpinBox *>(QStringLiteral("from")))
+                from->setValue(2);
+            if (auto *pageSet = dialog->findChild<QComboBox *>(QStringLiteral("pageSetCombo")))
+                pageSet->setCurrentIndex(pageSet->count() - 1);
+            dialog->accept();
+        },
+        this);
+    QVERIFY(ExecutePrintDialog(m_window));
+    const QStringList lines = reportLines(QStringLiteral("Leroy Anne"));
+    writeExpected(QStringLiteral("Second-5"), lines);
+    PrintLines(lines, test::WindowFont());
+
+    QVERIFY2(offered.isEmpty(), qPrintable(QStringLiteral("offered: ") + offered.join(QStringLiteral(", "))));
+}
+
 // Run with no folder for the job's spool file: the job cannot start.
 void TestPrintJob::printerCannotBeOpened()
 {
@@ -302,6 +358,21 @@ void TestPrintJob::noDefaultPrinter()
     QTest::qWait(50);
     QVERIFY(!dialogShown);
     QVERIFY(!CurrentPrinter::jobOpen());
+}
+
+void TestPrintJob::defaultPrinter()
+{
+    const QString expected = qEnvironmentVariable("BELVA_DEFAULT_PRINTER");
+    QVERIFY2(!expected.isEmpty(), "run through e2e/printing.sh");
+    QString openedOn;
+    answerDialog(
+        [&](QDialog *dialog) {
+            openedOn = static_cast<QPrintDialog *>(dialog)->printer()->printerName();
+            dialog->reject();
+        },
+        this);
+    QCOMPARE(errorOf([&] { (void)ExecutePrintDialog(m_window); }), QStringLiteral("(no error)"));
+    QCOMPARE(openedOn, expected);
 }
 
 QTEST_MAIN(TestPrintJob)

@@ -2,8 +2,10 @@
 # Real print jobs: the print driver (tst_printjob) prints the report through
 # a CUPS scheduler of this test's own; the documents its queues received must
 # hold the report's text on the expected number of pages, with the copies
-# counted by the printing system. A scheduler without any queue must give
-# "no default printer" instead of a dialog.
+# counted by the printing system, and no page range or page set. Without a
+# default printer of the system, the user's CUPS setting or else the first
+# queue is taken; a scheduler without any queue, or a default that is not
+# installed, must give "no default printer" instead of a dialog.
 #   printing.sh <tst_printjob>
 set -uo pipefail
 driver=$1
@@ -33,7 +35,7 @@ cat >"$work/getjob.test" <<'TEST'
   ATTR uri printer-uri $uri
   ATTR integer job-id $job_id
   ATTR name requesting-user-name root
-  ATTR keyword requested-attributes copies,job-state,job-name
+  ATTR keyword requested-attributes copies,job-state,job-name,page-set,page-ranges
 }
 TEST
 
@@ -59,6 +61,8 @@ check_job() {
     grep -q "copies (integer) = $copies\$" <<<"$attrs" || fail "$name: copies is not $copies"
   fi
   grep -q 'job-name (nameWithoutLanguage) = $' <<<"$attrs" || fail "$name: the job name is not empty"
+  # The report is printed whole.
+  ! grep -E '^\s*page-(set|ranges) \(' <<<"$attrs" || fail "$name: the job does not print every page"
   # The backend was given the copies to make of one document.
   [ "$(sed -n 4p "$work/cups/out/$name.args")" = "$copies" ] || fail "$name: backend not asked for $copies copies"
 
@@ -91,18 +95,55 @@ wait_jobs() {
 echo "== with printers"
 cups_start "$work/cups" Belva_PDF Second
 timeout 120 "$driver" printDialogCancelled printReportThreeCopies copiesStayForTheNextDialog \
-  refusedWhileJobOpen setupDialogCancelled setupDialogChoosesPrinter || fail "print driver failed"
-wait_jobs 4
+  refusedWhileJobOpen setupDialogCancelled setupDialogChoosesPrinter allPagesOnly || fail "print driver failed"
+wait_jobs 5
 check_job Belva_PDF 1 3 1 "595 x 842 pts (A4)"
 check_job Belva_PDF 2 1 2 "595 x 842 pts (A4)"
 check_job Belva_PDF 3 1 1 "595 x 842 pts (A4)"
 check_job Second 4 1 2 "595 x 420 pts (A5)"
+check_job Second 5 1 2 "595 x 420 pts (A5)"
 echo "== a job that cannot start"
 TMPDIR=$work/missing timeout 60 "$driver" printerCannotBeOpened || fail "driver failed when the job cannot start"
 echo "== a default printer that is not installed"
 LPDEST=Ghost timeout 60 "$driver" noDefaultPrinter || fail "driver failed with a default printer not installed"
-extra=$(ls "$work/cups/out/" | grep '\.pdf$' | grep -v -x -e Belva_PDF-1.pdf -e Belva_PDF-2.pdf -e Belva_PDF-3.pdf -e Second-4.pdf)
+extra=$(ls "$work/cups/out/" | grep '\.pdf$' | grep -v -x -e Belva_PDF-1.pdf -e Belva_PDF-2.pdf -e Belva_PDF-3.pdf -e Second-4.pdf -e Second-5.pdf)
 [ -z "$extra" ] || fail "unexpected jobs: $extra"
+cups_stop
+
+echo "== printers installed, none marked as default"
+cups_start "$work/nodefault" --no-default Second Belva_PDF
+first=$(lpstat -e | head -n1)
+[ -n "$first" ] || fail "no queue listed"
+home=$HOME
+# The user's setting, and the printer taken ("-": no default printer).
+while read -r setting expected; do
+  echo "-- $setting"
+  export HOME=$work/home-${setting//[^A-Za-z]/_}
+  mkdir -p "$HOME"
+  vars=()
+  case $setting in
+    none) ;;
+    lpoptions-d) lpoptions -d "$expected" >/dev/null || fail "lpoptions -d $expected failed" ;;
+    stale-lpoptions) mkdir -p "$HOME/.cups" && echo "Default Ghost" >"$HOME/.cups/lpoptions" ;;
+    *) vars=("$setting") ;;
+  esac
+  [ "$expected" = first ] && expected=$first
+  if [ "$expected" = - ]; then
+    env "${vars[@]}" timeout 60 "$driver" noDefaultPrinter || fail "$setting: a dialog or no message"
+  else
+    env "${vars[@]}" BELVA_DEFAULT_PRINTER="$expected" timeout 60 "$driver" defaultPrinter ||
+      fail "$setting: the print dialog did not open on $expected"
+  fi
+done <<'CASES'
+none            first
+PRINTER=Second  Second
+LPDEST=Second   Second
+PRINTER=lp      first
+lpoptions-d     Second
+PRINTER=Ghost   -
+stale-lpoptions -
+CASES
+export HOME=$home
 cups_stop
 
 echo "== without any printer"

@@ -2,7 +2,9 @@
 # temporary folder, reached through a local socket only. The machine's own
 # CUPS set-up is never read nor changed.
 #
-#   cups_start DIR [QUEUE...]   first queue is the default; none: no printer
+#   cups_start DIR [--no-default] [QUEUE...]
+#                    the first queue is the default unless --no-default;
+#                    no queue: no printer
 #   cups_stop
 # Each queue keeps the documents it receives as DIR/out/<queue>-<job>.pdf,
 # with the backend's arguments in DIR/out/<queue>-<job>.args.
@@ -16,9 +18,11 @@ cups_need() {
 
 cups_start() {
   CUPS_DIR=$1; shift
+  local first=1
+  if [ "${1:-}" = --no-default ]; then first=0; shift; fi
   cups_need cupsd lpstat
   local d=$CUPS_DIR
-  mkdir -p "$d"/{root,spool,cache,state,tmp,log,out,home,bin/backend}
+  mkdir -p "$d"/{root,spool,cache,state,tmp,log,out,home,client,bin/backend}
   chmod 0755 "$d" "$d"/{root,spool,cache,state,log,bin,bin/backend}
   chmod 1777 "$d/tmp" "$d/out"
   for sub in /usr/lib/cups/*; do
@@ -72,7 +76,7 @@ PreserveJobHistory Yes
   </Limit>
 </Policy>
 CONF
-  local first=1 id=1 q tag
+  local id=1 q tag
   : >"$d/root/printers.conf"
   for q in "$@"; do
     if ((first)); then tag=DefaultPrinter; first=0; else tag=Printer; fi
@@ -101,7 +105,8 @@ CONF
 
   cupsd -f -c "$d/cupsd.conf" -s "$d/cups-files.conf" >"$d/log/stdout" 2>&1 &
   CUPS_PID=$!
-  export CUPS_SERVER=$d/cups.sock HOME=$d/home
+  # Clients read their lpoptions and client.conf there, not in /etc/cups.
+  export CUPS_SERVER=$d/cups.sock CUPS_SERVERROOT=$d/client HOME=$d/home
   unset PRINTER LPDEST
   local i
   for i in $(seq 1 100); do

@@ -154,7 +154,8 @@ void placeTicks(FollowUpChartLayout &l, qsizetype n)
 QPen scorePen(int score, qreal lineWidth)
 {
     const ScoreStyle &style = styles()[size_t(score)];
-    QPen pen(style.color, lineWidth * style.width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin);
+    // The segments are drawn one by one; the markers cover their joints.
+    QPen pen(style.color, lineWidth * style.width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     if (!style.dashes.isEmpty())
         pen.setDashPattern(style.dashes);
     return pen;
@@ -310,8 +311,10 @@ void PaintFollowUpChart(QPainter &p, const FollowUpChartLayout &l)
         const QList<QPointF> &points = l.points[size_t(s)];
         p.setPen(scorePen(s, l.lineWidth));
         p.setBrush(Qt::NoBrush);
-        if (points.size() > 1)
-            p.drawPolyline(points.constData(), int(points.size()));
+        // Segment by segment: a polyline that crosses itself is stroked as
+        // one outline, a hundred times slower.
+        for (qsizetype i = 1; i < points.size(); ++i)
+            p.drawLine(points[i - 1], points[i]);
         for (const QPointF &point : points)
             drawMarker(p, point, l.markerSize, l.lineWidth, s);
     }

@@ -89,6 +89,7 @@ public:
     }
     QStringList boxes;
     bool dialogSeen = false;
+    QString startFolder;
 
 private:
     void poll()
@@ -100,6 +101,7 @@ private:
         if (auto *dialog = qobject_cast<QFileDialog *>(w)) {
             dialogSeen = dialog->windowTitle() == QLatin1String("Suivi du patient")
                 && dialog->fileMode() == QFileDialog::ExistingFiles;
+            startFolder = dialog->directory().absolutePath();
             if (m_names.isEmpty()) {
                 dialog->reject();
                 return;
@@ -263,6 +265,7 @@ void TestFollowUpWindow::command()
         Answers cancel(m_dir.path(), QString());
         command->trigger();
         QVERIFY(cancel.dialogSeen);
+        QCOMPARE(cancel.startFolder, QCoreApplication::applicationDirPath());
         QVERIFY(cancel.boxes.isEmpty());
         QVERIFY(!followUpWindow());
     }
@@ -305,6 +308,7 @@ void TestFollowUpWindow::command()
     answers.reset();
     Answers again(m_dir.path(), QStringLiteral("\"decembre.txt\""));
     command->trigger();
+    QCOMPARE(again.startFolder, m_dir.path()); // where the last files were opened
     QCOMPARE(followUpWindow(), window);
     QCOMPARE(table->rowCount(), 1);
     QVERIFY(!warning->isVisible());

@@ -8,7 +8,7 @@ set -uo pipefail
 driver=$1
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/private_cups.sh"
-cups_need cupsd lpstat lpstat pdftotext pdfinfo pdftoppm timeout
+cups_need cupsd lpstat pdftotext pdfinfo pdftoppm timeout
 
 work=$(mktemp -d /tmp/belva-followupprint.XXXXXX)
 chmod 0755 "$work"

@@ -10,7 +10,7 @@ saved_test=${2:?usage: followup.sh BelvaMG saved_test expected_report}
 expected=${3:?usage: followup.sh BelvaMG saved_test expected_report}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xsession.sh"
-x_need Xvfb xdotool xmodmap xclip import cmp od timeout
+x_need Xvfb xdotool xmodmap xclip import convert cmp od timeout
 x_init followup
 
 folder="$WORK/tests"
@@ -55,6 +55,16 @@ expect_window() {
     FOLLOW=$FOUND
 }
 
+# window_shot WINDOW NAME: the window's picture once it is drawn (more than
+# a handful of colours: text, table, chart).
+window_shot() {
+    drawn() {
+        import -display "$DISPLAY" -window "$1" "$WORK/$2.png" 2>/dev/null &&
+            [ "$(convert "$WORK/$2.png" -format %k info:)" -gt 16 ]
+    }
+    wait_for 50 drawn "$1" "$2" || fail "$2: the window was not drawn"
+}
+
 sep=$("$expected" decimal)
 d() { printf '%s' "${1//,/$sep}"; }
 
@@ -67,8 +77,7 @@ xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key Return
 wait_for 50 window_gone "$box" || fail "the message did not close"
 expect_window six
-sleep 0.5
-import -display "$DISPLAY" -window "$FOLLOW" "$WORK/six-tests.png" 2>/dev/null
+window_shot "$FOLLOW" six-tests
 shot six-screen
 
 # Copier is the first button: Tab order is table, Copier, Imprimer, Fermer.
@@ -93,12 +102,10 @@ fi
 echo "== two tests, then one"
 follow_up two b.txt a.txt
 expect_window two
-sleep 0.5
-import -display "$DISPLAY" -window "$FOLLOW" "$WORK/two-tests.png" 2>/dev/null
+window_shot "$FOLLOW" two-tests
 follow_up one d.txt
 wait_window '^Suivi du patient - Dupont Jean$' 100 || fail "one: the window did not show the new test"
-sleep 0.5
-import -display "$DISPLAY" -window "$FOUND" "$WORK/one-test.png" 2>/dev/null
+window_shot "$FOUND" one-test
 
 echo "== only refused files: no window"
 xdotool windowfocus --sync "$FOUND" 2>/dev/null || true
@@ -110,7 +117,8 @@ box=$FOUND
 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key Return
 wait_for 50 window_gone "$box" || fail "the message did not close"
-sleep 0.3
-xdotool search --all --onlyvisible --pid "$APP" --name '^Suivi du patient - ' >/dev/null && fail "a window opened without tests"
+# The command has ended with the message: a window would be mapped at once.
+follow_up_shown() { xdotool search --all --onlyvisible --pid "$APP" --name '^Suivi du patient - '; }
+wait_for 5 follow_up_shown && fail "a window opened without tests"
 
 echo "PASS"

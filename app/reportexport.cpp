@@ -62,8 +62,16 @@ namespace {
 
 void WriteReportFile(const QString &path, const QString &text)
 {
-    // Characters Windows-1252 cannot hold keep the encoder's substitute.
-    const QByteArray bytes = EncodeWindows1252(text).bytes;
+    // A report that holds a character Windows-1252 cannot hold is not
+    // written: no file is created or changed, no substitute byte written.
+    const EncodedText encoded = EncodeWindows1252(text);
+    if (!encoded.ok()) {
+        const qsizetype at = encoded.firstUnencodable;
+        const bool pair = text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate();
+        throw Error(QStringLiteral("Le caractère \"%1\" ne peut pas être enregistré dans un fichier texte Windows.")
+                        .arg(text.mid(at, pair ? 2 : 1)));
+    }
+    const QByteArray &bytes = encoded.bytes;
 
     const QByteArray native = QFile::encodeName(path);
     int fd;

@@ -196,12 +196,13 @@ void TestReportExport::replacedInItsPlace_data()
     QTest::newRow("through a symbolic link") << "link" << QStringList{"bilan.txt", "lien.txt"};
     QTest::newRow("file with a second name") << "hard link" << QStringList{"autre.txt", "bilan.txt"};
     QTest::newRow("folder that takes no new file") << "read-only folder" << QStringList{"bilan.txt"};
+    QTest::newRow("file of another user") << "owner" << QStringList{"bilan.txt"};
 }
 
 // The saved bytes reach the earlier file without changing what else the
-// folder holds: links stay links, the mode stays, both names of a file
-// with two see the new report, and a folder that takes no new file still
-// has its file rewritten.
+// folder holds: links stay links, the owner and mode stay, both names of a
+// file with two see the new report, and a folder that takes no new file
+// still has its file rewritten.
 void TestReportExport::replacedInItsPlace()
 {
     QFETCH(QString, kind);
@@ -219,14 +220,24 @@ void TestReportExport::replacedInItsPlace()
         path = dir.filePath(QStringLiteral("autre.txt"));
         QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path).constData()) == 0);
     }
+    struct stat st{};
+    QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+    uid_t owner = st.st_uid;
+    gid_t group = st.st_gid;
+    if (kind == QLatin1String("owner")) {
+        owner = group = 65534; // nobody, nogroup
+        if (::chown(QFile::encodeName(file).constData(), owner, group) != 0)
+            BELVA_SKIP_OR_FAIL("only root gives a file to another user");
+    }
 
     const QString report = BuildTestReport(test::GoldenFields(), ReportVariant::Text);
     {
         const bool readOnly = kind == QLatin1String("read-only folder");
         if (readOnly)
             QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        test::PermissionBitsApply asUser;
-        QVERIFY(asUser.ok());
+        std::optional<test::PermissionBitsApply> asUser;
+        if (readOnly)
+            QVERIFY(asUser.emplace().ok());
         WriteReportFile(path, report);
         if (readOnly)
             QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
@@ -234,9 +245,10 @@ void TestReportExport::replacedInItsPlace()
     QCOMPARE(readAll(file), EncodeWindows1252(report).bytes);
     QCOMPARE(readAll(path), EncodeWindows1252(report).bytes);
     QCOMPARE(QFileInfo(path).isSymLink(), kind == QLatin1String("link"));
-    struct stat st{};
     QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
     QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    QCOMPARE(st.st_uid, owner);
+    QCOMPARE(st.st_gid, group);
     QCOMPARE(::entries(dir.path()), entries);
 }
 

@@ -3,11 +3,13 @@
 # types into it with xdotool and reads the window back through the
 # accessibility bus: an answer rescores, a wrong character (typed, or a
 # pasted tab) shows the error box and leaves the scores, "&Nouveau" resets
-# and "&Quitter" ends.
-# Usage: mainwindow.sh /path/to/BelvaMG
+# and "&Quitter" ends. The scores are written with the decimal separator of
+# the locale.
+# Usage: mainwindow.sh /path/to/BelvaMG /path/to/expected_report
 set -euo pipefail
 
-prog=${1:?usage: mainwindow.sh /path/to/BelvaMG}
+prog=${1:?usage: mainwindow.sh /path/to/BelvaMG /path/to/expected_report}
+expected=${2:?usage: mainwindow.sh /path/to/BelvaMG /path/to/expected_report}
 launcher=/usr/libexec/at-spi-bus-launcher
 for tool in Xvfb xdotool xprop xclip dbus-daemon gdbus "$launcher"; do
     if ! command -v "$tool" >/dev/null; then
@@ -15,6 +17,11 @@ for tool in Xvfb xdotool xprop xclip dbus-daemon gdbus "$launcher"; do
         exit 1
     fi
 done
+
+# wait_for, the bounded wait the other end-to-end tests use too; the locale.
+source "$(dirname "$0")/xsession.sh"
+use_locale
+dec=$("$expected" decimal)
 
 tmp=$(mktemp -d)
 groups=()
@@ -24,9 +31,6 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-
-# wait_for, the bounded wait the other end-to-end tests use too.
-source "$(dirname "$0")/xsession.sh"
 
 # After the library: its own fail() expects a work folder of its kind.
 fail() {
@@ -57,7 +61,7 @@ a11y_address() {
 wait_for 50 a11y_address || fail "no accessibility bus"
 bus=$(a11y_address)
 
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=fr_FR.UTF-8 setsid "$prog" >"$tmp/app.log" 2>&1 &
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 setsid "$prog" >"$tmp/app.log" 2>&1 &
 app=$!
 groups+=($app)
 
@@ -119,8 +123,8 @@ expect "status panel" name_of "$status" "Score global (%) : 0"
 # --- item 1 starts with the focus and its "0" selected: "5" replaces it
 xdotool windowfocus --sync "$win"
 xdotool type --delay 60 5
-expect "PS score" text_of "$ps_field" "11,11"
-expect "status panel" name_of "$status" "Score global (%) : 2,78"
+expect "PS score" text_of "$ps_field" "11${dec}11"
+expect "status panel" name_of "$status" "Score global (%) : 2${dec}78"
 
 # --- Tab, then a letter: the error box, the scores unchanged
 xdotool key Tab
@@ -129,7 +133,7 @@ wait_for 50 xdotool search --onlyvisible --name '^BELVA MG 1\.0$' || fail "no er
 box_message() { message=$(child "$(child /org/a11y/atspi/accessible/root 1)" 1) && [ -n "$message" ]; }
 wait_for 30 box_message || fail "the error box is not on the accessibility bus"
 expect "error message" name_of "$message" "'x' n'est pas une valeur entière correcte."
-expect "status panel" name_of "$status" "Score global (%) : 2,78"
+expect "status panel" name_of "$status" "Score global (%) : 2${dec}78"
 xdotool key Return
 wait_for 50 sh -c "! xdotool search --onlyvisible --name '^BELVA MG 1\\.0\$'" || fail "the error box did not close"
 

@@ -67,6 +67,15 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                                           QStringLiteral("--items"), QStringLiteral("--delimiter"),
                                           QStringLiteral("--encoding"), QStringLiteral("--decimal-separator")};
     CommandLine line;
+    // Help is given whatever else the command line holds.
+    for (const QString &arg : arguments) {
+        if (arg == u"--")
+            break;
+        if (arg == u"-h" || arg == u"--help") {
+            line.help = true;
+            return line;
+        }
+    }
     bool options = true;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments[i];
@@ -76,10 +85,6 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         }
         if (arg == u"--") {
             options = false;
-            continue;
-        }
-        if (arg == u"-h" || arg == u"--help") {
-            line.help = true;
             continue;
         }
         QString option = arg;
@@ -103,7 +108,7 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         }
         apply(line, option, value);
     }
-    if (!line.help && line.inputs.isEmpty())
+    if (line.inputs.isEmpty())
         throw UsageError{QStringLiteral("aucune entrée : donnez un fichier CSV, des tests enregistrés ou - pour l'entrée standard")};
     if (line.inputs.count(QStringLiteral("-")) > 1)
         throw UsageError{QStringLiteral("l'entrée standard (-) est donnée plusieurs fois")};

@@ -175,6 +175,7 @@ private:
     static void onField(void *data, size_t size, void *self);
     static void onRowEnd(int terminator, void *self);
 
+    [[nodiscard]] bool shortField(const char *data, size_t size);
     void field(const char *data, size_t size);
     void rowEnd(int terminator);
     void countLineEnd(int terminator);
@@ -229,6 +230,7 @@ private:
 
     std::optional<Failure> m_failure;
     std::exception_ptr m_exception;
+    bool m_stopped = false; // after a failure: the rest of libcsv's calls are ignored
 };
 
 InputReader::InputReader(CsvScorer::Output &output, QIODevice &in, const QString &name)
@@ -323,29 +325,59 @@ void InputReader::parse(const char *data, qsizetype size)
 void InputReader::onField(void *data, size_t size, void *self)
 {
     auto *r = static_cast<InputReader *>(self);
-    if (r->m_failure || r->m_exception)
+    if (r->m_stopped || r->shortField(static_cast<const char *>(data), size))
         return;
     try {
         r->field(static_cast<const char *>(data), size);
     } catch (const Failure &f) {
         r->m_failure = f;
+        r->m_stopped = true;
     } catch (...) {
         r->m_exception = std::current_exception();
+        r->m_stopped = true;
     }
 }
 
 void InputReader::onRowEnd(int terminator, void *self)
 {
     auto *r = static_cast<InputReader *>(self);
-    if (r->m_failure || r->m_exception)
+    if (r->m_stopped)
         return;
     try {
         r->rowEnd(terminator);
     } catch (const Failure &f) {
         r->m_failure = f;
+        r->m_stopped = true;
     } catch (...) {
         r->m_exception = std::current_exception();
+        r->m_stopped = true;
     }
+}
+
+bool InputReader::shortField(const char *data, size_t size)
+{
+    // The common case in one pass and no call: a short field, not the row's
+    // first, with room for it.
+    constexpr size_t Short = 32;
+    if (size > Short || m_fields == 0 || m_fields >= m_keep || m_rowSize + Short > m_rowCapacity
+        || m_ends.size() == m_ends.capacity())
+        return false;
+    char *to = m_row.get() + m_rowSize;
+    unsigned char acc = 0;
+    bool lineEnd = false;
+    for (size_t i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        acc |= c;
+        lineEnd |= c == '\n' || c == '\r';
+        to[i] = char(c);
+    }
+    if (lineEnd)
+        return false;
+    m_rowSize += size;
+    m_ends.push_back(m_rowSize);
+    m_rowNonAscii |= acc >= 0x80;
+    ++m_fields;
+    return true;
 }
 
 void InputReader::field(const char *data, size_t size)

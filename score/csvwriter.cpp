@@ -44,14 +44,14 @@ void CsvWriter::field(QByteArrayView utf8)
         *out++ = m_delimiter;
     m_rowStarted = true;
 
+    // Copied while looking for what needs quotes; rewritten quoted if so.
     bool quote = false;
     for (size_t i = 0; i < n; ++i) {
         const char c = p[i];
         quote |= c == m_delimiter || c == '"' || c == '\n' || c == '\r';
+        out[i] = c;
     }
     if (!quote) {
-        if (n)
-            std::memcpy(out, p, n);
         m_end = size_t(out + n - m_buffer.get());
         return;
     }

@@ -4,7 +4,15 @@
 
 namespace belva::score {
 
-void UseBinaryStandardStreams()
+QStringList CommandLineArguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+void SetUpStandardStreams()
 {
 }
 

@@ -3,22 +3,19 @@
 #include "run.h"
 
 #include <QFile>
-#include <QStringList>
 
 #include <clocale>
-#include <cstdio>
 
 int main(int argc, char *argv[])
 {
     std::setlocale(LC_ALL, ""); // system error texts in the user's language
-    belva::score::UseBinaryStandardStreams();
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    belva::score::SetUpStandardStreams();
 
+    // The descriptors, not stdio's FILE: a write error is seen when it happens.
     QFile in, out, err;
-    in.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered);
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    return belva::score::Run(arguments, {in, out, err, belva::score::StandardErrorIsTerminal()});
+    in.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered);
+    out.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return belva::score::Run(belva::score::CommandLineArguments(argc, argv),
+                             {in, out, err, belva::score::StandardErrorIsTerminal()});
 }

@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include <QIODevice>
+#include <QLocale>
 
 namespace belva::score {
 
@@ -48,11 +49,12 @@ void Report::advance(qint64 bytes, qint64 rows)
 
 void Report::drawProgress()
 {
+    static const QLocale french(QLocale::French, QLocale::France);
     const qint64 ms = qMax<qint64>(1, m_clock.elapsed());
-    QString text = QStringLiteral("%1 lignes").arg(m_rows);
+    QString text = QStringLiteral("%1 lignes").arg(french.toString(m_rows));
     if (m_totalBytes > 0)
         text += QStringLiteral(", %1 %").arg(qMin<qint64>(100, m_bytes * 100 / m_totalBytes));
-    text += QStringLiteral(", %1 lignes/s").arg(m_rows * 1000 / ms);
+    text += QStringLiteral(", %1 lignes/s").arg(french.toString(m_rows * 1000 / ms));
     const qsizetype width = text.size();
     if (width < m_progressWidth)
         text += QString(m_progressWidth - width, u' ');

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void tableMatchesWindow();
     void exitStatus_data();
     void exitStatus();
+    void writeErrorOnStandardOutput();
 };
 
 void TestScore::initTestCase()
@@ -343,6 +344,17 @@ void TestScore::exitStatus()
     QVERIFY(help.waitForFinished(60000));
     QCOMPARE(help.exitCode(), 0);
     QVERIFY(help.readAllStandardOutput().startsWith("Usage : belvamg-score"));
+}
+
+void TestScore::writeErrorOnStandardOutput()
+{
+    QProcess p;
+    p.setWorkingDirectory(DataDir);
+    p.setStandardOutputFile(u"/dev/full"_s);
+    p.start(QStringLiteral(BELVA_SCORE), {u"excel-fr.csv"_s});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY(p.readAllStandardError().startsWith("(sortie standard) : erreur d'écriture : "));
 }
 
 QTEST_GUILESS_MAIN(TestScore)

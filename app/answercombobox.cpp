@@ -1,11 +1,55 @@
 #include "answercombobox.h"
 
-#include "patientprompt.h"
 #include "questionnaire.h"
 
 #include <QKeyEvent>
-#include <QWheelEvent>
 #include <QLineEdit>
+#include <QValidator>
+#include <QWheelEvent>
+
+namespace {
+
+// Holds an answer to one character, a surrogate pair counting as one. What
+// is typed or pasted where there is room (an empty field, or its whole text
+// selected) keeps its first character; beside a character nothing gets in.
+// Any character is kept, whether a report could hold it or not: the scoring
+// reports what is no digit.
+class OneCharacterValidator : public QValidator
+{
+public:
+    explicit OneCharacterValidator(QLineEdit *edit)
+        : QValidator(edit)
+    {
+        // The line edit validates an edit before it reports the new text and
+        // selection, so this is the state the edit started from.
+        const auto keep = [this, edit] {
+            m_room = edit->hasSelectedText() ? edit->selectedText() == edit->text() : edit->text().isEmpty();
+        };
+        connect(edit, &QLineEdit::textChanged, this, keep);
+        connect(edit, &QLineEdit::selectionChanged, this, keep);
+        keep();
+    }
+
+    State validate(QString &input, int &pos) const override
+    {
+        if (input.isEmpty())
+            return Acceptable;
+        const bool pair = input.size() > 1 && input[0].isHighSurrogate() && input[1].isLowSurrogate();
+        const int first = pair ? 2 : 1;
+        if (input.size() > first) {
+            if (!m_room)
+                return Invalid;
+            input.truncate(first);
+            pos = first;
+        }
+        return input[0].isSurrogate() && !pair ? Invalid : Acceptable;
+    }
+
+private:
+    bool m_room = true;
+};
+
+} // namespace
 
 AnswerComboBox::AnswerComboBox(QWidget *parent)
     : QComboBox(parent)
@@ -17,13 +61,12 @@ AnswerComboBox::AnswerComboBox(QWidget *parent)
     setCurrentIndex(0);
 
     QLineEdit *edit = lineEdit();
-    edit->setMaxLength(1);
+    // Room for a surrogate pair; the validator holds the text to one character.
+    edit->setMaxLength(2);
     // Completion is done by hand below: one-character entries need no
     // completer (the line edit deletes the default one).
     edit->setCompleter(nullptr);
-    // A character a saved or printed report could not hold is refused, as
-    // it is in the patient prompt.
-    setValidator(new belva::Windows1252Validator(this));
+    setValidator(new OneCharacterValidator(edit));
 
     connect(edit, &QLineEdit::textEdited, this, &AnswerComboBox::userEdited);
     // Picks from the list, by mouse, arrow keys or wheel.

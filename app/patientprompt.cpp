@@ -3,20 +3,79 @@
 
 #include "encoding.h"
 
+#include <QApplication>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace belva {
 
-QValidator::State Windows1252Validator::validate(QString &input, int &) const
+namespace {
+
+bool isLineEnd(QChar c)
 {
-    for (const QChar ch : std::as_const(input)) {
-        if (ch.category() == QChar::Other_Control)
-            return Invalid;
+    switch (c.unicode()) {
+    case u'\n': case u'\v': case u'\f': case u'\r': case 0x85: case 0x2028: case 0x2029:
+        return true;
+    default:
+        return false;
     }
-    return IsWindows1252Encodable(input) ? Acceptable : Invalid;
+}
+
+// The character at i, a surrogate pair whole.
+QString characterAt(const QString &text, qsizetype i)
+{
+    const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    return text.mid(i, pair ? 2 : 1);
+}
+
+} // namespace
+
+PatientNameValidator::PatientNameValidator(QLineEdit *edit)
+    : QValidator(edit), m_before(edit->text())
+{
+    // The line edit validates an edit before it reports the new text.
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString &text) { m_before = text; });
+}
+
+QValidator::State PatientNameValidator::validate(QString &input, int &pos) const
+{
+    // What an edit inserts ends at the caret. The length limit may have cut
+    // a surrogate pair there: that character did not fit.
+    QString text = input;
+    int caret = qBound(0, pos, int(text.size()));
+    if (caret > 0 && text[caret - 1].isHighSurrogate()
+        && !(caret < text.size() && text[caret].isLowSurrogate())) {
+        text.remove(--caret, 1);
+    }
+    // Text already in the entry has no line end: one comes from the paste,
+    // whose rest it ends.
+    const auto lineEnd = std::find_if(text.cbegin(), text.cend(), isLineEnd);
+    if (lineEnd != text.cend()) {
+        const int at = int(lineEnd - text.cbegin());
+        text.remove(at, (caret > at ? caret : text.size()) - at);
+        caret = qMin(caret, at);
+    }
+    text.replace(u'\t', u' ');
+    if (text != input && text == m_before)
+        return Invalid; // nothing was inserted
+
+    qsizetype bad = EncodeWindows1252(text).firstUnencodable;
+    for (qsizetype i = 0; i < text.size() && (bad < 0 || i < bad); ++i) {
+        if (text[i].category() == QChar::Other_Control) {
+            bad = i;
+            break;
+        }
+    }
+    if (bad >= 0) {
+        Q_EMIT refused(characterAt(text, bad));
+        return Invalid;
+    }
+    input = text;
+    pos = caret;
+    return Acceptable;
 }
 
 namespace {
@@ -55,7 +114,15 @@ PatientDialog::PatientDialog(QWidget *parent)
     QFont f(QStringLiteral("Tahoma"));
     f.setPixelSize(11);
     setFont(f);
-    ui->Edit->setValidator(new Windows1252Validator(ui->Edit));
+    auto *validator = new PatientNameValidator(ui->Edit);
+    ui->Edit->setValidator(validator);
+    connect(validator, &PatientNameValidator::refused, this, &PatientDialog::refuse);
+    connect(ui->Edit, &QLineEdit::textEdited, this, [this] {
+        if (!ui->Note->isHidden()) {
+            ui->Note->hide();
+            layOut();
+        }
+    });
     connect(ui->OkButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     layOut();
@@ -74,6 +141,14 @@ void PatientDialog::propose(const QString &name)
     ui->Edit->selectAll();
 }
 
+void PatientDialog::refuse(const QString &character)
+{
+    QApplication::beep();
+    ui->Note->setText(QStringLiteral("Caractère \"%1\" refusé : il ne peut pas être enregistré.").arg(character));
+    ui->Note->show();
+    layOut();
+}
+
 void PatientDialog::layOut()
 {
     const DialogUnits du = DialogBaseUnits(font());
@@ -88,7 +163,15 @@ void PatientDialog::layOut()
     ui->Edit->setGeometry(left, ui->Prompt->geometry().bottom() + 1 + 5,
                           du.across(164), ui->Edit->sizeHint().height());
 
-    const int buttonTop = ui->Edit->geometry().bottom() + 1 + 15;
+    // A refusal note takes room under the entry while it shows.
+    const QWidget *above = ui->Edit;
+    if (!ui->Note->isHidden()) {
+        const QRect note = fm.boundingRect(QRect(0, 0, wrapWidth, 0xFFFF), Qt::TextWordWrap, ui->Note->text());
+        ui->Note->setGeometry(left, ui->Edit->geometry().bottom() + 1 + 5, note.width(), note.height());
+        above = ui->Note;
+    }
+
+    const int buttonTop = above->geometry().bottom() + 1 + 15;
     const int buttonWidth = du.across(50);
     const int buttonHeight = du.down(14);
     ui->OkButton->setGeometry(du.across(38), buttonTop, buttonWidth, buttonHeight);

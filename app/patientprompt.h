@@ -6,6 +6,7 @@
 #include <memory>
 
 class QFont;
+class QLineEdit;
 
 namespace Ui {
 class PatientDialog;
@@ -13,15 +14,22 @@ class PatientDialog;
 
 namespace belva {
 
-// Refuses any text that a saved or printed report could not hold exactly
-// (characters outside Windows-1252) and control characters, which would break
-// the report's lines (a pasted line end, a tab).
-class Windows1252Validator : public QValidator
+// The patient's name as a saved report can hold it. A pasted text ends at
+// its first line end and its tabs become blanks; a character Windows-1252
+// cannot hold, or another control character, refuses the whole edit and is
+// named by refused().
+class PatientNameValidator : public QValidator
 {
     Q_OBJECT
 public:
-    using QValidator::QValidator;
+    explicit PatientNameValidator(QLineEdit *edit);
     State validate(QString &input, int &pos) const override;
+
+Q_SIGNALS:
+    void refused(const QString &character) const;
+
+private:
+    QString m_before; // the text before the edit being validated
 };
 
 // Dialog base units of a font, in pixels: the average width of its letters
@@ -55,6 +63,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void refuse(const QString &character);
     void layOut();
     void centreOnScreen();
 

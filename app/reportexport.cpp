@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMimeData>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace belva {
@@ -58,38 +60,103 @@ namespace {
     throw Error(QStringLiteral("Erreur d'écriture dans le flux"));
 }
 
-} // namespace
-
-void WriteReportFile(const QString &path, const QString &text)
+// Opens the file for reading and writing, created if missing, without
+// emptying it yet; throws the creation message with the system's text.
+int openTarget(const QString &path, bool *created)
 {
-    // Characters Windows-1252 cannot hold keep the encoder's substitute.
-    const QByteArray bytes = EncodeWindows1252(text).bytes;
-
     const QByteArray native = QFile::encodeName(path);
     int fd;
     do {
-        fd = ::open(native.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
+    *created = fd >= 0;
+    // Already there (or a link, which O_EXCL does not follow).
+    while (fd < 0 && (errno == EEXIST || errno == EINTR))
+        fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int err = errno;
         throw Error(QStringLiteral("Impossible de créer le fichier \"%1\". %2")
                         .arg(path, SystemErrorText(err)));
     }
+    return fd;
+}
 
-    bool written = true;
+bool writeAll(int fd, const QByteArray &bytes)
+{
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, data, size_t(left));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            written = false;
-            break;
-        }
+        if (n <= 0)
+            return false;
         data += n;
         left -= n;
     }
+    return true;
+}
+
+enum class Replacement { Done, Failed, NotPossible };
+
+// Writes a new file beside the earlier one, with its owner and mode, and puts
+// it in place once whole: a failure leaves the earlier file untouched.
+// NotPossible when the folder takes no new file, the owner cannot be kept or
+// the new file cannot be renamed over the earlier one.
+Replacement replaceWhole(const QString &path, const struct stat &earlier, const QByteArray &bytes)
+{
+    QSaveFile file(path); // through a symbolic link, beside the file it names
+    // Unbuffered: a failed write is then seen by commit(), which drops the
+    // new file instead of putting a short one in place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Replacement::NotPossible;
+    const int fd = file.handle();
+    struct stat fresh;
+    if (fd < 0 || ::fstat(fd, &fresh) != 0)
+        return Replacement::NotPossible;
+    if ((fresh.st_uid != earlier.st_uid || fresh.st_gid != earlier.st_gid)
+        && ::fchown(fd, earlier.st_uid, earlier.st_gid) != 0)
+        return Replacement::NotPossible;
+    if (::fchmod(fd, earlier.st_mode & 07777) != 0)
+        return Replacement::NotPossible;
+    if (file.write(bytes) == bytes.size() && file.commit())
+        return Replacement::Done;
+    return file.error() == QFileDevice::RenameError ? Replacement::NotPossible : Replacement::Failed;
+}
+
+} // namespace
+
+void WriteReportFile(const QString &path, const QString &text)
+{
+    // A report that holds a character Windows-1252 cannot hold is not
+    // written: no file is created or changed, no substitute byte written.
+    const EncodedText encoded = EncodeWindows1252(text);
+    if (!encoded.ok()) {
+        const qsizetype at = encoded.firstUnencodable;
+        const bool pair = text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate();
+        throw Error(QStringLiteral("Le caractère \"%1\" ne peut pas être enregistré dans un fichier texte Windows.")
+                        .arg(text.mid(at, pair ? 2 : 1)));
+    }
+    const QByteArray &bytes = encoded.bytes;
+
+    bool created = false;
+    const int fd = openTarget(path, &created);
+
+    // An earlier file is replaced only once the new one is whole. A new file,
+    // a device, or a file with a second name is written in place.
+    struct stat st;
+    if (!created && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1) {
+        const Replacement r = replaceWhole(path, st, bytes);
+        if (r != Replacement::NotPossible) {
+            ::close(fd);
+            if (r == Replacement::Failed)
+                throwWriteError();
+            return;
+        }
+    }
+
+    // Devices cannot be truncated, and need not be.
+    const bool written = (::ftruncate(fd, 0) == 0 || errno == EINVAL) && writeAll(fd, bytes);
     // A failing close can be the first sign of a failed write (NFS, quotas).
     const bool closed = ::close(fd) == 0 || errno == EINTR;
     if (!written || !closed)

@@ -26,14 +26,21 @@ int hexDigit(QChar c)
     return -1;
 }
 
-// Percentage of a sum: division first, then × 100, in extended precision.
-double percentage(std::int32_t sum, int divisor)
+} // namespace
+
+double DimensionPercent(long double sum, int divisor)
 {
-    const long double ratio = static_cast<long double>(sum) / divisor;
+    const long double ratio = sum / divisor;
     return static_cast<double>(ratio * 100);
 }
 
-Score makeScore(double percent, QChar separator)
+double GlobalPercent(const std::array<double, DimensionCount> &percent)
+{
+    const long double total = static_cast<long double>(percent[0]) + percent[1] + percent[2] + percent[3];
+    return static_cast<double>(total / 400 * 100);
+}
+
+Score MakeScore(double percent, QChar separator)
 {
     Score s;
     s.percent = percent;
@@ -41,8 +48,6 @@ Score makeScore(double percent, QChar separator)
     s.text = FormatScore(s.rounded, separator);
     return s;
 }
-
-} // namespace
 
 int ParseAnswer(const QString &text)
 {
@@ -92,15 +97,13 @@ ScoreSet ComputeScores(const AnswerTexts &answers, QChar decimalSeparator)
         std::uint32_t sum = 0; // 32-bit sum; wraps like the original integer arithmetic
         for (int item = dim.firstItem; item <= dim.lastItem; ++item)
             sum += static_cast<std::uint32_t>(ParseAnswer(answers[item - 1]));
-        percent[static_cast<int>(dim.dimension)] = percentage(static_cast<std::int32_t>(sum), dim.divisor);
+        percent[static_cast<int>(dim.dimension)] = DimensionPercent(static_cast<std::int32_t>(sum), dim.divisor);
     }
 
     ScoreSet set;
     for (int d = 0; d < DimensionCount; ++d)
-        set.dimensions[d] = makeScore(percent[d], decimalSeparator);
-
-    const long double total = static_cast<long double>(percent[0]) + percent[1] + percent[2] + percent[3];
-    set.global = makeScore(static_cast<double>(total / 400 * 100), decimalSeparator);
+        set.dimensions[d] = MakeScore(percent[d], decimalSeparator);
+    set.global = MakeScore(GlobalPercent(percent), decimalSeparator);
     const QStringView prefix(StatusPrefix);
     set.status.reserve(prefix.size() + set.global.text.size());
     set.status.append(prefix).append(set.global.text);

@@ -35,6 +35,16 @@ inline constexpr char16_t StatusPrefix[] = u"Score global (%) : ";
 // the first answer that does not convert; there is no partial result.
 [[nodiscard]] ScoreSet ComputeScores(const AnswerTexts &answers, QChar decimalSeparator);
 
+// The percentage of a dimension from the sum of its answers (a pro-rated sum
+// need not be whole): the division first, then × 100, in extended precision.
+[[nodiscard]] double DimensionPercent(long double sum, int divisor);
+
+// The global percentage: the mean of the four dimension percentages.
+[[nodiscard]] double GlobalPercent(const std::array<double, DimensionCount> &dimensionPercents);
+
+// A percentage, its rounded value and its display text.
+[[nodiscard]] Score MakeScore(double percent, QChar decimalSeparator);
+
 // value × 10^digits rounded half to even, divided back.
 [[nodiscard]] long double RoundScore(long double value, int digits);
 

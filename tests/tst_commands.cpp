@@ -1,5 +1,6 @@
 // The menu commands of the main window, end to end in process: the patient
 // prompt, the save dialog and the message boxes answered as a user would.
+#include "answercombobox.h"
 #include "encoding.h"
 #include "goldenfields.h"
 #include "printing.h"
@@ -275,6 +276,38 @@ private Q_SLOTS:
         // The report stays in the buffer; the window goes on.
         QCOMPARE(form->memoText(), belva::BuildTestReport(expectedFields(QStringLiteral("Y")), belva::ReportVariant::Text));
         QCOMPARE(statusText(), answeredStatus());
+    }
+
+    // An answer a Windows text file cannot hold: nothing is written, no file
+    // is created or changed, the character is named, the report stays.
+    void saveRefusesWhatTheFileCannotHold_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QByteArray>("before"); // the file's bytes; empty: no file
+        QTest::newRow("Polish L, new file") << QStringLiteral("Ł") << QByteArray();
+        QTest::newRow("CJK over an earlier file") << QStringLiteral("五") << QByteArray("\r\nancien rapport\r\n\t");
+        QTest::newRow("emoji named whole") << QStringLiteral("🙂") << QByteArray("x");
+    }
+    void saveRefusesWhatTheFileCannotHold()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QByteArray, before);
+        const QString path = dir.filePath(QStringLiteral("refus-%1.txt").arg(QTest::currentDataTag()));
+        if (!before.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(before);
+        }
+        form->findChild<AnswerComboBox *>(QStringLiteral("ComboBox12"))->setAnswerText(answer);
+        QStringList boxes;
+        run("Sauvegardersous1", {answerPatient(QStringLiteral("W")), answerSaveDialog(path), acknowledgeBox()}, &boxes);
+        QCOMPARE(boxes, QStringList{QStringLiteral("Le caractère \"%1\" ne peut pas être enregistré dans un fichier texte Windows.").arg(answer)});
+        if (before.isEmpty())
+            QVERIFY(!QFile::exists(path));
+        else
+            QCOMPARE(readFile(path), before);
+        QCOMPARE(form->memoText(), belva::BuildTestReport(expectedFields(QStringLiteral("W")), belva::ReportVariant::Text));
+        QVERIFY(form->memoText().contains(answer));
     }
 
     // Without any printer the report is built, then the command stops with

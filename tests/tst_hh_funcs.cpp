@@ -1,11 +1,14 @@
 #include "hh_funcs.h"
 
+#include "restrictions.h"
+
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,9 +186,8 @@ private Q_SLOTS:
         }
     }
 
-    // Root writes through permission bits, so a folder that cannot exist (its
-    // parent is a file) stands for a read-only one; the permission case runs
-    // for ordinary users.
+    // A folder that cannot exist (its parent is a file), and a read-only one
+    // (permission bits apply, also to root).
     void unwritableProgramFolder_data()
     {
         QTest::addColumn<bool>("byPermissions");
@@ -205,10 +207,10 @@ private Q_SLOTS:
         if (logDir != u"tmp")
             env.temp.tmpDir.clear();
         logDir = logDir == u"tmp" ? m_tmp : m_private;
+        std::optional<belva::test::PermissionBitsApply> asUser;
         if (byPermissions) {
-            if (geteuid() == 0)
-                QSKIP("root is not stopped by permission bits");
             QVERIFY(QFile::setPermissions(m_prog, QFile::ReadOwner | QFile::ExeOwner));
+            QVERIFY(asUser.emplace().ok());
         } else {
             const QString blocker = m_root->filePath(QStringLiteral("blocker"));
             QVERIFY(touch(blocker));
@@ -220,6 +222,7 @@ private Q_SLOTS:
 
         RunProbe(env);
         DebugLogLine(QStringLiteral("!only in a folder of the user's own"));
+        asUser.reset();
         const QStringList lines = readLines(logDir + u'/' + LogFile);
         QCOMPARE(lines.size(), refused ? 1 : 23);
         QCOMPARE(lines.value(0), refused ? QStringLiteral("previous run")

@@ -113,6 +113,17 @@ private:
         focusItem(item);
         QTest::keyClick(combo(item), key, modifiers);
     }
+    // Pasted with Ctrl+V, or typed as one key event carrying the whole
+    // character, as a keyboard layout or an input method sends it.
+    static void enter(AnswerComboBox *box, bool pasted, const QString &input)
+    {
+        if (pasted) {
+            QApplication::clipboard()->setText(input);
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, input, Qt::NoModifier);
+        }
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -143,7 +154,6 @@ private Q_SLOTS:
             QCOMPARE(box->currentIndex(), 0);
             QCOMPARE(box->count(), 6);
             QCOMPARE(box->itemText(5), QStringLiteral("5"));
-            QCOMPARE(box->lineEdit()->maxLength(), 1);
         }
         QCOMPARE(fieldTexts(), QStringList({"0", "0", "0", "0", status("0")}));
         QCOMPARE(form->findChild<QLabel *>(QStringLiteral("StatusPanel0"))->text(),
@@ -268,30 +278,82 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), combo(belva::ItemCount));
     }
 
-    // What a report could not hold is refused; other characters are answers
-    // like any text (and fail the scoring).
-    void typedCharacterKeptOnlyIfReportable_data()
+    // Any character is an answer, whether a report could hold it or not: it
+    // becomes the text and fails the scoring with itself between the quotes.
+    void anyCharacterIsAnAnswer_data()
     {
-        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("raised");
-        QTest::newRow("euro sign") << QStringLiteral("€") << QStringLiteral("€") << 1;
-        QTest::newRow("e acute") << QStringLiteral("é") << QStringLiteral("é") << 1;
-        QTest::newRow("Polish L refused") << QStringLiteral("Ł") << QStringLiteral("0") << 0;
-        QTest::newRow("CJK refused") << QStringLiteral("五") << QStringLiteral("0") << 0;
+        QTest::newRow("euro sign typed") << false << QStringLiteral("€") << QStringLiteral("€");
+        QTest::newRow("e acute typed") << false << QStringLiteral("é") << QStringLiteral("é");
+        QTest::newRow("Polish L typed") << false << QStringLiteral("Ł") << QStringLiteral("Ł");
+        QTest::newRow("CJK typed") << false << QStringLiteral("五") << QStringLiteral("五");
+        QTest::newRow("emoji typed") << false << QStringLiteral("🙂") << QStringLiteral("🙂");
+        QTest::newRow("tab pasted") << true << QStringLiteral("\t") << QStringLiteral("\t");
+        QTest::newRow("line feed pasted") << true << QStringLiteral("\n") << QStringLiteral("\n");
+        QTest::newRow("escape pasted") << true << QStringLiteral("\x1b") << QStringLiteral("\x1b");
+        QTest::newRow("Polish L pasted") << true << QStringLiteral("Ł") << QStringLiteral("Ł");
+        QTest::newRow("emoji pasted") << true << QStringLiteral("🙂") << QStringLiteral("🙂");
+        QTest::newRow("longer paste keeps its first character") << true << QStringLiteral("🙂5") << QStringLiteral("🙂");
+        QTest::newRow("emoji after the first character dropped") << true << QStringLiteral("x🙂") << QStringLiteral("x");
     }
-    void typedCharacterKeptOnlyIfReportable()
+    void anyCharacterIsAnAnswer()
     {
-        QFETCH(QString, typed);
+        QFETCH(bool, pasted);
+        QFETCH(QString, input);
         QFETCH(QString, text);
-        QFETCH(int, raised);
         AnswerComboBox *box = combo(7);
         QSignalSpy changes(box, &AnswerComboBox::changed);
         focusItem(7);
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, typed, Qt::NoModifier);
+        enter(box, pasted, input);
+        QCOMPARE(box->answerText(), text);
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(answerer->boxes.size(), 1);
+        QCOMPARE(answerer->boxes.first().text, ConversionText.arg(text));
+    }
+
+    // One character at most, a surrogate pair counting as one: nothing gets
+    // in beside a character, and half a pair is never kept.
+    void oneCharacter_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("caret"); // -1: whole text selected
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("raised");
+        const QString emoji = QStringLiteral("🙂");
+        QTest::newRow("emoji typed after a digit") << "5" << 1 << false << emoji << "5" << 0;
+        QTest::newRow("emoji pasted after a digit") << "5" << 1 << true << emoji << "5" << 0;
+        QTest::newRow("emoji pasted before a digit") << "5" << 0 << true << emoji << "5" << 0;
+        QTest::newRow("digit typed after an emoji") << emoji << 2 << false << "3" << emoji << 0;
+        QTest::newRow("digit pasted before an emoji") << emoji << 0 << true << "3" << emoji << 0;
+        QTest::newRow("digit typed over an emoji") << emoji << -1 << false << "4" << "4" << 1;
+        QTest::newRow("two digits pasted over the answer") << "0" << -1 << true << "12" << "1" << 1;
+        // Replacing the selection is a change, as typing the same digit over it is.
+        QTest::newRow("paste beginning with the answer") << "1" << -1 << true << "12" << "1" << 1;
+    }
+    void oneCharacter()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, caret);
+        QFETCH(bool, pasted);
+        QFETCH(QString, input);
+        QFETCH(QString, text);
+        QFETCH(int, raised);
+        AnswerComboBox *box = combo(9);
+        focusItem(9);
+        box->setAnswerText(start);
+        QCOMPARE(box->answerText(), start);
+        if (caret < 0)
+            box->lineEdit()->selectAll();
+        else
+            box->lineEdit()->setCursorPosition(caret);
+        QSignalSpy changes(box, &AnswerComboBox::changed);
+        enter(box, pasted, input);
         QCOMPARE(box->answerText(), text);
         QCOMPARE(changes.count(), raised);
-        QCOMPARE(answerer->boxes.size(), raised);
     }
 
     void changeEvents_data()
@@ -312,6 +374,7 @@ private Q_SLOTS:
         QTest::newRow("Backspace after the answer") << "3" << 1 << int(Qt::Key_Backspace) << "" << 3 << 1;
         QTest::newRow("Backspace on empty field") << "" << 0 << int(Qt::Key_Backspace) << "" << 0 << 1;
         QTest::newRow("Backspace before the answer") << "3" << 0 << int(Qt::Key_Backspace) << "3" << 3 << 1;
+        QTest::newRow("Backspace after an emoji") << "🙂" << 2 << int(Qt::Key_Backspace) << "" << 0 << 1;
         QTest::newRow("Delete on selection") << "4" << -1 << int(Qt::Key_Delete) << "" << 4 << 1;
         QTest::newRow("Delete after the answer") << "4" << 1 << int(Qt::Key_Delete) << "4" << 4 << 0;
         QTest::newRow("arrow down picks next") << "1" << -1 << int(Qt::Key_Down) << "2" << 2 << 1;

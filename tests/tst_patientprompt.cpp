@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -100,6 +101,7 @@ private slots:
     void lengthLimit();
     void characters_data();
     void characters();
+    void geometry_data();
     void geometry();
 };
 
@@ -194,44 +196,105 @@ void TestPatientPrompt::lengthLimit()
 
 void TestPatientPrompt::characters_data()
 {
+    QTest::addColumn<QString>("before"); // typed first
+    QTest::addColumn<int>("caret");      // then the caret put there; -1: left at the end
     QTest::addColumn<int>("how");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("refusals");   // each with the system beep
+    QTest::addColumn<QString>("note");   // the character the note names at the end
 
     const auto typed = int(Entry::Typed);
     const auto pasted = int(Entry::Pasted);
     const auto composed = int(Entry::InputMethod);
     const QString accents = QStringLiteral("Éloïse Çava Œdipe-Müller 10 € ß");
+    const QString none;
 
-    QTest::newRow("accented letters typed") << typed << accents << accents;
-    QTest::newRow("accented letters pasted") << pasted << accents << accents;
-    QTest::newRow("accented letters composed") << composed << accents << accents;
-    QTest::newRow("Ł typed is refused") << typed << QStringLiteral("Łukasz") << QStringLiteral("ukasz");
-    QTest::newRow("ễ typed is refused") << typed << QStringLiteral("Nguyễn") << QStringLiteral("Nguyn");
-    QTest::newRow("emoji typed is refused") << typed << QStringLiteral("Ana 🙂") << QStringLiteral("Ana ");
-    QTest::newRow("Łukasz pasted is refused") << pasted << QStringLiteral("Łukasz") << QString();
-    QTest::newRow("Nguyễn pasted is refused") << pasted << QStringLiteral("Nguyễn Văn") << QString();
-    QTest::newRow("emoji pasted is refused") << pasted << QStringLiteral("Ana 🙂") << QString();
-    QTest::newRow("Nguyễn composed is refused") << composed << QStringLiteral("Nguyễn") << QString();
-    QTest::newRow("line end pasted is refused") << pasted << QStringLiteral("Dupont\r\nJean") << QString();
-    QTest::newRow("tab pasted is refused") << pasted << QStringLiteral("Dupont\tJean") << QString();
+    QTest::newRow("accented letters typed") << none << -1 << typed << accents << accents << 0 << none;
+    QTest::newRow("accented letters pasted") << none << -1 << pasted << accents << accents << 0 << none;
+    QTest::newRow("accented letters composed") << none << -1 << composed << accents << accents << 0 << none;
+
+    // A refused character is named until the next accepted edit.
+    QTest::newRow("Łukasz Nguyễn typed") << none << -1 << typed << QStringLiteral("Łukasz Nguyễn")
+                                        << QStringLiteral("ukasz Nguyn") << 2 << none;
+    QTest::newRow("ễ typed last") << none << -1 << typed << QStringLiteral("Nguyễ") << QStringLiteral("Nguy") << 1
+                                  << QStringLiteral("ễ");
+    QTest::newRow("emoji typed") << none << -1 << typed << QStringLiteral("Ana 🙂") << QStringLiteral("Ana ") << 1
+                                 << QStringLiteral("🙂");
+    QTest::newRow("Łukasz pasted") << none << -1 << pasted << QStringLiteral("Łukasz") << none << 1
+                                   << QStringLiteral("Ł");
+    QTest::newRow("Nguyễn Văn pasted") << QStringLiteral("M. ") << -1 << pasted << QStringLiteral("Nguyễn Văn")
+                                       << QStringLiteral("M. ") << 1 << QStringLiteral("ễ");
+    QTest::newRow("emoji pasted") << none << -1 << pasted << QStringLiteral("Ana 🙂") << none << 1
+                                  << QStringLiteral("🙂");
+    QTest::newRow("Nguyễn composed") << none << -1 << composed << QStringLiteral("Nguyễn") << none << 1
+                                     << QStringLiteral("ễ");
+    QTest::newRow("control character pasted") << none << -1 << pasted << QStringLiteral("Du\x1bpont") << none << 1
+                                              << QStringLiteral("\x1b");
+
+    // A paste ends at its first line end; a tab is a blank.
+    QTest::newRow("CR LF pasted") << none << -1 << pasted << QStringLiteral("Dupont\r\nJean")
+                                  << QStringLiteral("Dupont") << 0 << none;
+    QTest::newRow("line copied with its end") << none << -1 << pasted << QStringLiteral("Jean Dupont\n")
+                                              << QStringLiteral("Jean Dupont") << 0 << none;
+    QTest::newRow("line end first") << QStringLiteral("Jean") << -1 << pasted << QStringLiteral("\rDupont")
+                                    << QStringLiteral("Jean") << 0 << none;
+    QTest::newRow("tab pasted") << none << -1 << pasted << QStringLiteral("Dupont\tJean")
+                                << QStringLiteral("Dupont Jean") << 0 << none;
+    QTest::newRow("tabs and lines pasted") << none << -1 << pasted << QStringLiteral("\tDupont\tJean\r\n12 rue X\r\n")
+                                           << QStringLiteral(" Dupont Jean") << 0 << none;
+    QTest::newRow("pasted before typed text") << QStringLiteral("Dupont") << 0 << pasted
+                                              << QStringLiteral("Jean\t\r\nrue X") << QStringLiteral("Jean Dupont")
+                                              << 0 << none;
+    QTest::newRow("refused character after the line end") << none << -1 << pasted << QStringLiteral("Lech\nŁódź")
+                                                           << QStringLiteral("Lech") << 0 << none;
 }
 
 void TestPatientPrompt::characters()
 {
+    QFETCH(QString, before);
+    QFETCH(int, caret);
     QFETCH(int, how);
     QFETCH(QString, input);
     QFETCH(QString, expected);
+    QFETCH(int, refusals);
+    QFETCH(QString, note);
 
     const QString name = askAndAnswer([&](PatientDialog *dialog) {
-        enter(dialog->findChild<QLineEdit *>(QStringLiteral("Edit")), Entry(how), input);
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("Edit"));
+        auto *noteLabel = dialog->findChild<QLabel *>(QStringLiteral("Note"));
+        QVERIFY(noteLabel);
+        typeInto(edit, before);
+        if (caret >= 0)
+            edit->setCursorPosition(caret);
+        QSignalSpy refused(qobject_cast<const PatientNameValidator *>(edit->validator()),
+                           &PatientNameValidator::refused);
+        QVERIFY(refused.isValid());
+        enter(edit, Entry(how), input);
+        QCOMPARE(refused.count(), refusals);
+        QCOMPARE(noteLabel->isVisible(), !note.isEmpty());
+        if (!note.isEmpty())
+            QCOMPARE(noteLabel->text(), QStringLiteral("Caractère \"%1\" refusé : il ne peut pas être enregistré.").arg(note));
         dialog->accept();
     });
     QCOMPARE(name, expected);
 }
 
+void TestPatientPrompt::geometry_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("noted");
+
+    QTest::newRow("as opened") << QString() << false;
+    QTest::newRow("note shown") << QStringLiteral("Nguyễ") << true;
+    QTest::newRow("note gone again") << QStringLiteral("Nguyễn") << false;
+}
+
 void TestPatientPrompt::geometry()
 {
+    QFETCH(QString, typed);
+    QFETCH(bool, noted);
+
     PatientDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -253,9 +316,14 @@ void TestPatientPrompt::geometry()
 
     auto *prompt = dialog.findChild<QLabel *>(QStringLiteral("Prompt"));
     auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("Edit"));
+    auto *note = dialog.findChild<QLabel *>(QStringLiteral("Note"));
     auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("OkButton"));
     auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("CancelButton"));
-    QVERIFY(prompt && edit && ok && cancel);
+    QVERIFY(prompt && edit && note && ok && cancel);
+    const QPoint placed = dialog.pos();
+
+    typeInto(edit, typed);
+    QCOMPARE(note->isVisible(), noted);
 
     QCOMPARE(prompt->text(), QStringLiteral("Nom et Prénom ?"));
     QCOMPARE(ok->text(), QStringLiteral("OK"));
@@ -272,20 +340,37 @@ void TestPatientPrompt::geometry()
     QCOMPARE(e.topLeft(), QPoint(across(8), prompt->geometry().bottom() + 1 + 5));
     QCOMPARE(e.width(), across(164));
 
-    const int buttonTop = e.bottom() + 1 + 15;
+    // The note takes room under the entry only while it shows, its whole
+    // text in view.
+    int above = e.bottom();
+    if (noted) {
+        const QRect n = note->geometry();
+        QCOMPARE(n.topLeft(), QPoint(across(8), e.bottom() + 1 + 5));
+        QVERIFY(n.width() <= across(164));
+        const QRect text = fm.boundingRect(QRect(0, 0, n.width(), 0xFFFF), Qt::TextWordWrap, note->text());
+        QVERIFY2(text.width() <= n.width() && text.height() <= n.height(), qPrintable(note->text()));
+        above = n.bottom();
+    }
+    const int buttonTop = above + 1 + 15;
     QCOMPARE(ok->geometry(), QRect(across(38), buttonTop, across(50), down(14)));
     QCOMPARE(cancel->geometry(), QRect(across(92), buttonTop, across(50), down(14)));
     QCOMPARE(dialog.height(), buttonTop + down(14) + 13);
 
-    // Nothing sticks out of the client area; the box cannot be resized.
-    for (QWidget *w : {static_cast<QWidget *>(prompt), static_cast<QWidget *>(edit),
-                       static_cast<QWidget *>(ok), static_cast<QWidget *>(cancel)})
+    // Nothing sticks out of the client area; the box cannot be resized and
+    // stays where it was put.
+    QList<QWidget *> shown{prompt, edit, ok, cancel};
+    if (noted)
+        shown << note;
+    for (QWidget *w : shown)
         QVERIFY2(dialog.rect().contains(w->geometry()), qPrintable(w->objectName()));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QCOMPARE(dialog.pos(), placed);
 
-    const QRect screen = dialog.screen()->geometry();
-    QVERIFY(qAbs(dialog.frameGeometry().center().x() - screen.center().x()) <= 1);
-    QVERIFY(qAbs(dialog.frameGeometry().center().y() - screen.center().y()) <= 1);
+    if (!noted) {
+        const QRect screen = dialog.screen()->geometry();
+        QVERIFY(qAbs(dialog.frameGeometry().center().x() - screen.center().x()) <= 1);
+        QVERIFY(qAbs(dialog.frameGeometry().center().y() - screen.center().y()) <= 1);
+    }
 }
 
 QTEST_MAIN(TestPatientPrompt)

@@ -5,6 +5,7 @@
 #include "reports.h"
 
 #include "goldenfields.h"
+#include "restrictions.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -16,7 +17,13 @@
 #include <QTest>
 
 #include <cerrno>
+#include <csignal>
+#include <optional>
 #include <locale.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace belva;
@@ -31,10 +38,57 @@ QByteArray readAll(const QString &path)
     return f.readAll();
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 int openDescriptors()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
 }
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A tmpfs of the given size over a folder, seen by this thread only: it
+// enters a mount namespace of its own the first time (root only).
+class SmallDisk
+{
+public:
+    SmallDisk(const QString &folder, int kib) : m_folder(QFile::encodeName(folder))
+    {
+        static const bool privateMounts =
+            ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        const QByteArray options = "size=" + QByteArray::number(kib) + "k";
+        m_ok = privateMounts && ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_ok)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    [[nodiscard]] bool ok() const { return m_ok; }
+
+    // Writes a file until no space is left.
+    static bool fill(const QString &path)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        const QByteArray block(512, 'z');
+        while (f.write(block) == block.size()) {
+        }
+        return true;
+    }
+
+private:
+    QByteArray m_folder;
+    bool m_ok = false;
+};
 
 } // namespace
 
@@ -48,8 +102,12 @@ private slots:
     void fileBytes();
     void fileReplaced_data();
     void fileReplaced();
+    void replacedInItsPlace_data();
+    void replacedInItsPlace();
     void failures_data();
     void failures();
+    void failedSaveKeepsEarlierFile_data();
+    void failedSaveKeepsEarlierFile();
     void systemTextInUserLanguage();
     void clipboard();
     void dateText_data();
@@ -129,6 +187,71 @@ void TestReportExport::fileReplaced()
     QCOMPARE(readAll(path), EncodeWindows1252(second).bytes);
 }
 
+void TestReportExport::replacedInItsPlace_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("entries");
+
+    QTest::newRow("file of restricted mode") << "mode 0640" << QStringList{"bilan.txt"};
+    QTest::newRow("through a symbolic link") << "link" << QStringList{"bilan.txt", "lien.txt"};
+    QTest::newRow("file with a second name") << "hard link" << QStringList{"autre.txt", "bilan.txt"};
+    QTest::newRow("folder that takes no new file") << "read-only folder" << QStringList{"bilan.txt"};
+    QTest::newRow("file of another user") << "owner" << QStringList{"bilan.txt"};
+}
+
+// The saved bytes reach the earlier file without changing what else the
+// folder holds: links stay links, the owner and mode stay, both names of a
+// file with two see the new report, and a folder that takes no new file
+// still has its file rewritten.
+void TestReportExport::replacedInItsPlace()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, entries);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("bilan.txt"));
+    QVERIFY(writeFile(file, "ancien bilan\r\n"));
+    QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+    QString path = file;
+    if (kind == QLatin1String("link")) {
+        path = dir.filePath(QStringLiteral("lien.txt"));
+        QVERIFY(QFile::link(QStringLiteral("bilan.txt"), path));
+    } else if (kind == QLatin1String("hard link")) {
+        path = dir.filePath(QStringLiteral("autre.txt"));
+        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path).constData()) == 0);
+    }
+    struct stat st{};
+    QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+    uid_t owner = st.st_uid;
+    gid_t group = st.st_gid;
+    if (kind == QLatin1String("owner")) {
+        owner = group = 65534; // nobody, nogroup
+        if (::chown(QFile::encodeName(file).constData(), owner, group) != 0)
+            BELVA_SKIP_OR_FAIL("only root gives a file to another user");
+    }
+
+    const QString report = BuildTestReport(test::GoldenFields(), ReportVariant::Text);
+    {
+        const bool readOnly = kind == QLatin1String("read-only folder");
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        std::optional<test::PermissionBitsApply> asUser;
+        if (readOnly)
+            QVERIFY(asUser.emplace().ok());
+        WriteReportFile(path, report);
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    }
+    QCOMPARE(readAll(file), EncodeWindows1252(report).bytes);
+    QCOMPARE(readAll(path), EncodeWindows1252(report).bytes);
+    QCOMPARE(QFileInfo(path).isSymLink(), kind == QLatin1String("link"));
+    QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    QCOMPARE(st.st_uid, owner);
+    QCOMPARE(st.st_gid, group);
+    QCOMPARE(::entries(dir.path()), entries);
+}
+
 void TestReportExport::failures_data()
 {
     QTest::addColumn<QString>("path");
@@ -162,6 +285,9 @@ void TestReportExport::failures_data()
     QTest::newRow("read-only folder") << inReadOnly << create.arg(inReadOnly, QStringLiteral("Permission denied"));
 
     QTest::newRow("full device") << QStringLiteral("/dev/full") << QStringLiteral("Erreur d'écriture dans le flux");
+    const QString deviceLink = m_dir.filePath(QStringLiteral("vers-device.txt"));
+    QFile::link(QStringLiteral("/dev/full"), deviceLink);
+    QTest::newRow("link to a full device") << deviceLink << QStringLiteral("Erreur d'écriture dans le flux");
 }
 
 void TestReportExport::failures()
@@ -169,24 +295,86 @@ void TestReportExport::failures()
     QFETCH(QString, path);
     QFETCH(QString, message);
 
-    if (path.endsWith(QLatin1String("lecture-seule/rapport.txt")) && ::geteuid() == 0)
-        QSKIP("root writes into a read-only folder");
-    if (path == QLatin1String("/dev/full") && !QFile::exists(path))
-        QSKIP("no /dev/full here");
+    if (message.endsWith(QLatin1String("flux")) && !QFileInfo(QStringLiteral("/dev/full")).exists())
+        BELVA_SKIP_OR_FAIL("no /dev/full here");
 
     const int descriptors = openDescriptors();
     QString thrown;
-    try {
-        WriteReportFile(path, BuildTestReport(test::GoldenFields(), ReportVariant::Text));
-    } catch (const Error &e) {
-        thrown = e.message();
+    {
+        test::PermissionBitsApply asUser;
+        QVERIFY(asUser.ok());
+        try {
+            WriteReportFile(path, BuildTestReport(test::GoldenFields(), ReportVariant::Text));
+        } catch (const Error &e) {
+            thrown = e.message();
+        }
     }
     QCOMPARE(thrown, message);
     QCOMPARE(openDescriptors(), descriptors); // closed also when writing failed
-    if (path != QLatin1String("/dev/full")) {
-        const QFileInfo target(path);
-        QVERIFY(!target.isFile());
+    // Nothing was created, and a device stays a device.
+    QVERIFY(!QFileInfo(path).isFile());
+}
+
+void TestReportExport::failedSaveKeepsEarlierFile_data()
+{
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<bool>("throughLink");
+
+    QTest::newRow("file size limit reached") << false << false;
+    QTest::newRow("file size limit reached, through a link") << false << true;
+    QTest::newRow("full disk") << true << false;
+}
+
+// A save that stops half way leaves the earlier file as it was, and nothing
+// else in its folder.
+void TestReportExport::failedSaveKeepsEarlierFile()
+{
+    QFETCH(bool, fullDisk);
+    QFETCH(bool, throughLink);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    std::optional<SmallDisk> disk;
+    if (fullDisk) {
+        disk.emplace(dir.path(), 64);
+        if (!disk->ok())
+            BELVA_SKIP_OR_FAIL("no private tmpfs (needs root)");
     }
+    const QString file = dir.filePath(QStringLiteral("bilan.txt"));
+    const QByteArray earlier = EncodeWindows1252(BuildTestReport(test::GoldenFields(), ReportVariant::Text)).bytes;
+    QVERIFY(writeFile(file, earlier));
+    QString path = file;
+    if (throughLink) {
+        path = dir.filePath(QStringLiteral("lien.txt"));
+        QVERIFY(QFile::link(QStringLiteral("bilan.txt"), path));
+    }
+    if (fullDisk)
+        QVERIFY(SmallDisk::fill(dir.filePath(QStringLiteral("plein"))));
+    const QStringList before = entries(dir.path());
+
+    // Four pages of text: more than the earlier file gives back.
+    const QString text = QString(4 * 4096, u'é');
+    const int descriptors = openDescriptors();
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (!fullDisk) {
+        const rlimit small{4096, saved.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    QString thrown;
+    try {
+        WriteReportFile(path, text);
+    } catch (const Error &e) {
+        thrown = e.message();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(thrown, QStringLiteral("Erreur d'écriture dans le flux"));
+    QCOMPARE(readAll(file), earlier);
+    QCOMPARE(QFileInfo(path).isSymLink(), throughLink);
+    QCOMPARE(entries(dir.path()), before);
+    QCOMPARE(openDescriptors(), descriptors);
 }
 
 void TestReportExport::systemTextInUserLanguage()
@@ -194,7 +382,7 @@ void TestReportExport::systemTextInUserLanguage()
     // The message follows the user's language where the system has it.
     locale_t fr = newlocale(LC_MESSAGES_MASK, "fr_FR.UTF-8", locale_t(nullptr));
     if (!fr)
-        QSKIP("no French locale on this system");
+        BELVA_SKIP_OR_FAIL("no French locale fr_FR.UTF-8 (run scripts/setup)");
     freelocale(fr);
     const QString text = SystemErrorText(ENOENT, "fr_FR.UTF-8");
     QCOMPARE(text, QStringLiteral("Aucun fichier ou dossier de ce type"));

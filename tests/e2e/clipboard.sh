@@ -3,7 +3,8 @@
 # answers typed with xdotool, the menus driven by their access keys, an
 # accented patient name typed into the prompt; the clipboard, read with xclip
 # while the program still owns it, must equal the expected report byte for
-# byte (UTF-8, CR LF line ends, a final CR LF and tab).
+# byte (UTF-8, CR LF line ends, a final CR LF and tab). A copied line pasted
+# into the prompt gives its first line, tabs as blanks.
 #   clipboard.sh <BelvaMG> <expected_report>
 set -uo pipefail
 prog=${1:?usage: clipboard.sh BelvaMG expected_report}
@@ -60,6 +61,22 @@ echo "== Copier test, prompt cancelled"
 menu e t
 answer_prompt --cancel
 expect_clipboard cancelled text ""
+
+echo "== Copier test, a copied line pasted as the name"
+# Its tab becomes a blank; it ends at its first line end.
+printf 'Jean\tDupont\r\n12 rue des Lilas\r\n' >"$WORK/line"
+spawn xclip -quiet -selection clipboard -i "$WORK/line" >/dev/null 2>&1
+line_offered() { clipboard | cmp -s - "$WORK/line"; }
+wait_for 30 line_offered || fail "the copied line is not on the clipboard"
+menu e t
+wait_window '^Patient\.\.\.$' 100 || fail "the Patient... prompt did not show"
+prompt=$FOUND
+xdotool windowfocus --sync "$prompt" 2>/dev/null || true
+xdotool key ctrl+v
+shot prompt-pasted
+xdotool key Return
+wait_for 50 window_gone "$prompt" || fail "the Patient... prompt did not close"
+expect_clipboard pasted text "Jean Dupont"
 
 app_running || fail "the program has ended"
 echo "PASS"

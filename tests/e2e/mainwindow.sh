@@ -1,19 +1,27 @@
 #!/usr/bin/env bash
 # Starts the real program under its own X server with Qt's accessibility on,
 # types into it with xdotool and reads the window back through the
-# accessibility bus: an answer rescores, a wrong character shows the error
-# box and leaves the scores, "&Nouveau" resets and "&Quitter" ends.
-# Usage: mainwindow.sh /path/to/BelvaMG
+# accessibility bus: an answer rescores, a wrong character (typed, or a
+# pasted tab) shows the error box and leaves the scores, "&Nouveau" resets
+# and "&Quitter" ends. The scores are written with the decimal separator of
+# the locale.
+# Usage: mainwindow.sh /path/to/BelvaMG /path/to/expected_report
 set -euo pipefail
 
-prog=${1:?usage: mainwindow.sh /path/to/BelvaMG}
+prog=${1:?usage: mainwindow.sh /path/to/BelvaMG /path/to/expected_report}
+expected=${2:?usage: mainwindow.sh /path/to/BelvaMG /path/to/expected_report}
 launcher=/usr/libexec/at-spi-bus-launcher
-for tool in Xvfb xdotool xprop dbus-daemon gdbus "$launcher"; do
+for tool in Xvfb xdotool xprop xclip dbus-daemon gdbus "$launcher"; do
     if ! command -v "$tool" >/dev/null; then
-        echo "FAIL: $tool is missing (Debian packages xvfb xdotool x11-utils dbus at-spi2-core)"
+        echo "FAIL: $tool is missing (Debian packages xvfb xdotool x11-utils xclip dbus at-spi2-core)"
         exit 1
     fi
 done
+
+# wait_for, the bounded wait the other end-to-end tests use too; the locale.
+source "$(dirname "$0")/xsession.sh"
+use_locale
+dec=$("$expected" decimal)
 
 tmp=$(mktemp -d)
 groups=()
@@ -24,19 +32,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# After the library: its own fail() expects a work folder of its kind.
 fail() {
     echo "FAIL: $*"
     [ -s "$tmp/app.log" ] && sed 's/^/  program: /' "$tmp/app.log"
     exit 1
 }
 
-# wait_for, the bounded wait the other end-to-end tests use too.
-source "$(dirname "$0")/xsession.sh"
-
 # Each helper process gets its own process group, ended by its own id.
 mkdir -m 700 "$tmp/run" "$tmp/home"
 export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/run
-setsid Xvfb -displayfd 5 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 5>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+# -noreset: a reset when the last client leaves would refuse the program.
+setsid Xvfb -displayfd 5 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset 5>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 groups+=($!)
 wait_for 100 test -s "$tmp/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$tmp/display")"
@@ -54,7 +61,7 @@ a11y_address() {
 wait_for 50 a11y_address || fail "no accessibility bus"
 bus=$(a11y_address)
 
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=fr_FR.UTF-8 setsid "$prog" >"$tmp/app.log" 2>&1 &
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 setsid "$prog" >"$tmp/app.log" 2>&1 &
 app=$!
 groups+=($app)
 
@@ -116,8 +123,8 @@ expect "status panel" name_of "$status" "Score global (%) : 0"
 # --- item 1 starts with the focus and its "0" selected: "5" replaces it
 xdotool windowfocus --sync "$win"
 xdotool type --delay 60 5
-expect "PS score" text_of "$ps_field" "11,11"
-expect "status panel" name_of "$status" "Score global (%) : 2,78"
+expect "PS score" text_of "$ps_field" "11${dec}11"
+expect "status panel" name_of "$status" "Score global (%) : 2${dec}78"
 
 # --- Tab, then a letter: the error box, the scores unchanged
 xdotool key Tab
@@ -126,7 +133,7 @@ wait_for 50 xdotool search --onlyvisible --name '^BELVA MG 1\.0$' || fail "no er
 box_message() { message=$(child "$(child /org/a11y/atspi/accessible/root 1)" 1) && [ -n "$message" ]; }
 wait_for 30 box_message || fail "the error box is not on the accessibility bus"
 expect "error message" name_of "$message" "'x' n'est pas une valeur entière correcte."
-expect "status panel" name_of "$status" "Score global (%) : 2,78"
+expect "status panel" name_of "$status" "Score global (%) : 2${dec}78"
 xdotool key Return
 wait_for 50 sh -c "! xdotool search --onlyvisible --name '^BELVA MG 1\\.0\$'" || fail "the error box did not close"
 
@@ -136,6 +143,21 @@ wait_for 30 focused || fail "the keyboard did not come back to the window"
 xdotool type --delay 60 4
 expect "PS score" text_of "$ps_field" "20"
 expect "status panel" name_of "$status" "Score global (%) : 5"
+
+# --- a tab pasted into item 3 is its answer: the box shows it between the
+# quotes (the bus writes it as \t)
+printf '\t' >"$tmp/tab"
+setsid xclip -quiet -selection clipboard -i "$tmp/tab" >/dev/null 2>&1 &
+groups+=($!)
+wait_for 30 sh -c "xclip -o -selection clipboard | cmp -s - '$tmp/tab'" || fail "the tab is not on the clipboard"
+xdotool key Tab ctrl+v
+wait_for 50 xdotool search --onlyvisible --name '^BELVA MG 1\.0$' || fail "no error box after pasting a tab"
+wait_for 30 box_message || fail "the error box is not on the accessibility bus"
+expect "error message" name_of "$message" "'\\t' n'est pas une valeur entière correcte."
+expect "status panel" name_of "$status" "Score global (%) : 5"
+xdotool key Return
+wait_for 50 sh -c "! xdotool search --onlyvisible --name '^BELVA MG 1\\.0\$'" || fail "the error box did not close"
+wait_for 30 focused || fail "the keyboard did not come back to the window"
 
 # --- menus: wait for the popup before sending the item's key
 visible_windows() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l; }

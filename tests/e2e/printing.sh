@@ -10,6 +10,7 @@
 set -uo pipefail
 driver=$1
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xsession.sh"
 source "$here/private_cups.sh"
 cups_need cupsd lpstat ipptool pdftotext pdfinfo timeout
 
@@ -23,7 +24,8 @@ finish() {
 trap finish EXIT
 fail() { echo "FAIL: $*"; failed=1; }
 
-export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 BELVA_PRINT_OUT=$work/expected
+use_locale
+export QT_QPA_PLATFORM=offscreen BELVA_PRINT_OUT=$work/expected
 mkdir -p "$BELVA_PRINT_OUT"
 
 cat >"$work/getjob.test" <<'TEST'

@@ -3,6 +3,7 @@
 # keyboard, the menus and screenshots. Every wait is bounded.
 #
 #   x_need TOOL...          fails clearly when a tool is missing
+#   use_locale              LANG and LC_ALL from $BELVA_LOCALE
 #   x_init NAME             work folder $WORK, failure handling, locale
 #   x_start                 own Xvfb (DISPLAY), private HOME
 #   a11y_start              private session bus and accessibility bus ($A11Y_BUS)
@@ -34,20 +35,37 @@ wait_for() {
     return 1
 }
 
+has_locale() {
+    local want=${1,,}
+    locale -a 2>/dev/null | tr 'A-Z' 'a-z' | grep -qx "${want/utf-8/utf8}"
+}
+
+# The test runs in the locale $BELVA_LOCALE names (CTest runs each test in
+# fr_FR.UTF-8 and in C.UTF-8); run by hand without it, in French where the
+# machine has it. The expected texts are computed in the same locale. A
+# missing locale fails under CI and skips elsewhere (exit status 77).
+use_locale() {
+    local want=${BELVA_LOCALE:-}
+    if [ -z "$want" ]; then
+        want=C.UTF-8
+        has_locale fr_FR.UTF-8 && want=fr_FR.UTF-8
+    elif ! has_locale "$want"; then
+        [ -n "${CI:-}" ] && { echo "FAIL: the locale $want is missing (run scripts/setup)"; exit 1; }
+        echo "SKIP: the locale $want is missing (run scripts/setup)"
+        exit 77
+    fi
+    export LANG=$want LC_ALL=$want
+    unset LANGUAGE
+    echo "== locale $want"
+}
+
 x_init() {
+    use_locale
     WORK=$(mktemp -d "/tmp/belva-$1.XXXXXX")
     chmod 0755 "$WORK"
     X_GROUPS=()
     X_FAILED=0
     trap x_finish EXIT
-    # French where the machine has it; otherwise C.UTF-8. The expected texts
-    # are computed in the same locale, so both are deterministic.
-    if locale -a 2>/dev/null | grep -qix 'fr_FR\.utf-\?8'; then
-        export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8
-    else
-        export LANG=C.UTF-8 LC_ALL=C.UTF-8
-    fi
-    unset LANGUAGE
 }
 
 x_finish() {

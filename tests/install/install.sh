@@ -20,6 +20,7 @@ program=$prefix/lib/belvamg/BelvaMG
 [ -x "$program" ] || fail "no program in lib/belvamg"
 [ -s "$prefix/lib/belvamg/BelvaMG.chm" ] || fail "no help file beside the program"
 [ "$(readlink -f "$prefix/bin/BelvaMG")" = "$(readlink -f "$program")" ] || fail "bin/BelvaMG does not lead to the program"
+"$prefix/bin/belvamg-score" --help | grep -q '^Usage : belvamg-score' || fail "no belvamg-score in bin"
 
 desktop=$prefix/share/applications/fr.belvamg.BelvaMG.desktop
 metainfo=$prefix/share/metainfo/fr.belvamg.BelvaMG.metainfo.xml

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# belvamg-score against two yardsticks doing the same scoring on the same
+# generated study: a plain Python csv script and pandas. Each run takes the
+# three in turn; the medians are printed, with the peak memory of
+# belvamg-score for 100,000 and 1,000,000 rows. The three outputs must be the
+# same bytes. Run by hand (see bench/README.md), with the project built.
+#   bench/score/run.sh [RUNS] [ROWS]        (RUNS 5, ROWS 1000000; BUILD_DIR build)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+runs=${1:-5}
+rows=${2:-1000000}
+score=${BUILD_DIR:-build}/bin/belvamg-score
+py=/usr/bin/python3 # Debian's Python, where python3-pandas installs
+[ -x "$score" ] || { echo "build first: $score is missing" >&2; exit 1; }
+if ! "$py" -c 'import pandas' 2>/dev/null; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends python3-pandas >/dev/null
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$py" bench/score/generate.py "$rows" >"$work/in.csv"
+"$py" bench/score/generate.py $((rows / 10)) >"$work/small.csv"
+
+# measure NAME COMMAND...: appends "seconds peak-KiB" to $work/NAME.
+measure() {
+  local name=$1
+  shift
+  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null
+  cat "$work/time" >>"$work/$name"
+}
+
+for ((i = 0; i < runs; i++)); do
+  measure score "$score" "$work/in.csv" -o "$work/score.csv"
+  measure csv "$py" bench/score/baseline_csv.py "$work/in.csv" "$work/csv.csv"
+  measure pandas "$py" bench/score/baseline_pandas.py "$work/in.csv" "$work/pandas.csv"
+  measure small "$score" "$work/small.csv" -o "$work/small-score.csv"
+done
+cmp "$work/score.csv" "$work/csv.csv"
+cmp "$work/score.csv" "$work/pandas.csv"
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+s=$(cut -d' ' -f1 "$work/score" | median)
+printf '%s rows, %s runs, %s, load %s\n' "$rows" "$runs" "$(date -u +%F)" "$(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-8s %10s %12s %18s\n' tool 'wall (s)' 'peak (MiB)' 'wall / belvamg'
+for t in score csv pandas; do
+  w=$(cut -d' ' -f1 "$work/$t" | median)
+  m=$(cut -d' ' -f2 "$work/$t" | median)
+  awk -v t="$t" -v w="$w" -v m="$m" -v s="$s" 'BEGIN { printf "%-8s %10.2f %12.1f %18.1f\n", t, w, m / 1024, w / s }'
+done
+awk -v a="$(cut -d' ' -f2 "$work/small" | median)" -v b="$(cut -d' ' -f2 "$work/score" | median)" -v n="$rows" \
+  'BEGIN { printf "belvamg-score peak memory: %.2f MiB for %d rows, %.2f MiB for %d rows\n", a / 1024, n / 10, b / 1024, n }'
+echo "the three outputs are the same bytes"

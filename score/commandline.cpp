@@ -1,0 +1,163 @@
+#include "commandline.h"
+
+#include <QSet>
+
+namespace belva::score {
+
+namespace {
+
+void apply(CommandLine &line, const QString &option, const QString &value)
+{
+    Settings &s = line.settings;
+    if (option == u"-o" || option == u"--output") {
+        if (value.isEmpty())
+            throw UsageError{QStringLiteral("%1 : nom de fichier vide").arg(option)};
+        line.output = value;
+    } else if (option == u"--missing") {
+        if (value == u"refuse")
+            s.missing = MissingAnswers::Refuse;
+        else if (value == u"prorate")
+            s.missing = MissingAnswers::Prorate;
+        else
+            throw UsageError{QStringLiteral("--missing : « %1 » n'est ni refuse ni prorate").arg(value)};
+    } else if (option == u"--items") {
+        QStringList names = value.split(u',');
+        for (QString &name : names)
+            name = name.trimmed();
+        if (names.size() != ItemCount || names.contains(QString()))
+            throw UsageError{QStringLiteral("--items : %1 noms de colonnes attendus, séparés par des virgules, dans l'ordre des items (%2 donnés)")
+                                 .arg(ItemCount)
+                                 .arg(names.size())};
+        QSet<QString> seen;
+        for (const QString &name : names) {
+            if (seen.contains(name))
+                throw UsageError{QStringLiteral("--items : « %1 » est donné deux fois").arg(name)};
+            seen.insert(name);
+        }
+        s.items = names;
+    } else if (option == u"--delimiter") {
+        if (value == u";" || value == u",")
+            s.delimiter = char(value[0].unicode());
+        else if (value == u"\t" || value.compare(u"tab", Qt::CaseInsensitive) == 0)
+            s.delimiter = '\t';
+        else
+            throw UsageError{QStringLiteral("--delimiter : « %1 » n'est ni ; ni , ni tab").arg(value)};
+    } else if (option == u"--encoding") {
+        const QString v = value.toLower();
+        if (v == u"utf-8" || v == u"utf8")
+            s.encoding = TextEncoding::Utf8;
+        else if (v == u"windows-1252" || v == u"cp1252")
+            s.encoding = TextEncoding::Windows1252;
+        else
+            throw UsageError{QStringLiteral("--encoding : « %1 » n'est ni utf-8 ni windows-1252").arg(value)};
+    } else if (option == u"--decimal-separator") {
+        if (value != u"," && value != u".")
+            throw UsageError{QStringLiteral("--decimal-separator : « %1 » n'est ni , ni .").arg(value)};
+        s.decimalSeparator = value[0];
+    } else {
+        throw UsageError{QStringLiteral("option inconnue « %1 »").arg(option)};
+    }
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const QStringList &arguments)
+{
+    static const QStringList withValue = {QStringLiteral("-o"), QStringLiteral("--output"), QStringLiteral("--missing"),
+                                          QStringLiteral("--items"), QStringLiteral("--delimiter"),
+                                          QStringLiteral("--encoding"), QStringLiteral("--decimal-separator")};
+    CommandLine line;
+    // Help is given whatever else the command line holds.
+    for (const QString &arg : arguments) {
+        if (arg == u"--")
+            break;
+        if (arg == u"-h" || arg == u"--help") {
+            line.help = true;
+            return line;
+        }
+    }
+    bool options = true;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments[i];
+        if (!options || arg == u"-" || !arg.startsWith(u'-')) {
+            line.inputs << arg;
+            continue;
+        }
+        if (arg == u"--") {
+            options = false;
+            continue;
+        }
+        QString option = arg;
+        QString value;
+        bool hasValue = false;
+        if (arg.startsWith(u"--") && arg.contains(u'=')) {
+            option = arg.section(u'=', 0, 0);
+            value = arg.section(u'=', 1);
+            hasValue = true;
+        } else if (arg.startsWith(u"-o") && arg.size() > 2 && !arg.startsWith(u"--")) {
+            option = QStringLiteral("-o");
+            value = arg.mid(2);
+            hasValue = true;
+        }
+        if (!withValue.contains(option))
+            throw UsageError{QStringLiteral("option inconnue « %1 »").arg(option)};
+        if (!hasValue) {
+            if (i + 1 >= arguments.size())
+                throw UsageError{QStringLiteral("l'option %1 demande une valeur").arg(option)};
+            value = arguments[++i];
+        }
+        apply(line, option, value);
+    }
+    if (line.inputs.isEmpty())
+        throw UsageError{QStringLiteral("aucune entrée : donnez un fichier CSV, des tests enregistrés ou - pour l'entrée standard")};
+    if (line.inputs.count(QStringLiteral("-")) > 1)
+        throw UsageError{QStringLiteral("l'entrée standard (-) est donnée plusieurs fois")};
+    return line;
+}
+
+QString HelpText()
+{
+    return QStringLiteral(
+        "Usage : belvamg-score [OPTIONS] ENTRÉE...\n"
+        "Calcule les scores BELVA MG (PS, PH, S, DG et global) de tous les tests d'une\n"
+        "étude, comme la fenêtre du programme.\n"
+        "\n"
+        "ENTRÉE : un fichier CSV (un test par ligne, en-tête en première ligne,\n"
+        "réponses dans les colonnes 1 à 20, q1 à q20 ou item1 à item20), - pour un\n"
+        "CSV lu sur l'entrée standard, un test enregistré par Sauvegarder sous (.txt)\n"
+        "ou un dossier de tests enregistrés.\n"
+        "\n"
+        "Options :\n"
+        "  -o, --output FICHIER       écrit dans FICHIER (entier ou pas du tout) au lieu\n"
+        "                             de la sortie standard\n"
+        "      --missing=refuse       une réponse manquante fait échouer la ligne (défaut)\n"
+        "      --missing=prorate      une dimension dont au moins la moitié des items a\n"
+        "                             une réponse est calculée sur la moyenne de ces\n"
+        "                             réponses × son nombre d'items : une convention\n"
+        "                             d'étude, pas une règle du questionnaire papier\n"
+        "      --items NOM,...        les vingt colonnes de réponses, dans l'ordre\n"
+        "      --delimiter ;|,|tab    séparateur du CSV (défaut : détecté sur l'en-tête)\n"
+        "      --encoding utf-8|windows-1252\n"
+        "                             encodage du CSV (défaut : UTF-8 s'il est valide,\n"
+        "                             sinon Windows-1252)\n"
+        "      --decimal-separator ,|.\n"
+        "                             séparateur décimal des scores (défaut : « , » si le\n"
+        "                             séparateur du CSV est « ; », sinon « . »)\n"
+        "  -h, --help                 affiche cette aide\n"
+        "\n"
+        "Sortie : les colonnes de l'entrée suivies de PS, PH, S, DG, Global et Erreur,\n"
+        "en UTF-8. Une ligne qui ne peut pas être calculée garde ses colonnes, ses\n"
+        "scores restent vides et Erreur dit pourquoi (aussi sur l'erreur standard,\n"
+        "FICHIER:LIGNE: message).\n"
+        "Code de sortie : 0 tout est calculé, 1 des lignes ont échoué (les autres sont\n"
+        "écrites), 2 erreur d'usage, de lecture ou d'écriture.\n"
+        "\n"
+        "Exemples :\n"
+        "  belvamg-score etude.csv -o scores.csv\n"
+        "  belvamg-score --missing=prorate etude.csv -o scores.csv\n"
+        "  belvamg-score --items=R1,R2,R3,R4,R5,R6,R7,R8,R9,R10,R11,R12,R13,R14,R15,R16,R17,R18,R19,R20 etude.csv\n"
+        "  belvamg-score tests/ -o scores.csv\n"
+        "  export-etude | belvamg-score - > scores.csv\n");
+}
+
+} // namespace belva::score

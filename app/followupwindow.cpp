@@ -3,7 +3,7 @@
 
 #include "errorhandler.h"
 #include "followupchart.h"
-#include "printing.h"
+#include "printdialogs.h"
 #include "reportexport.h"
 #include "savedtestfile.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The report buffer and window font as the main window sets them up, for the
-// tests and benchmarks of printing.
+// tests of printing.
 
 #include "goldenfields.h"
 #include "printing.h"

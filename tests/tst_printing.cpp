@@ -1,3 +1,4 @@
+#include "printdialogs.h"
 #include "printing.h"
 #include "reports.h"
 

@@ -7,6 +7,7 @@
 //   defaultPrinter:   the printer BELVA_DEFAULT_PRINTER is the one taken
 #include "currentprinter.h"
 #include "errors.h"
+#include "printdialogs.h"
 #include "printing.h"
 #include "reports.h"
 

@@ -1,4 +1,4 @@
-#include "printing.h"
+#include "printdialogs.h"
 
 #include "currentprinter.h"
 #include "errors.h"

@@ -1,31 +1,19 @@
 #pragma once
 
-// Printing of the report: the two printer dialogs, the lines of the report
-// buffer, and the print job that lays them out on the current printer
-// (currentprinter.h) through a PrinterTextDevice (printertextdevice.h).
+// Printing of the report: the lines of the report buffer, and the print job
+// that lays them out on the current printer (currentprinter.h) through a
+// PrinterTextDevice (printertextdevice.h).
 //
-// The print command: fill the report buffer, ExecutePrintDialog(), then
-// PrintLines(MemoLines(buffer), windowFont). Failures throw belva::Error.
+// The print command: fill the report buffer, ExecutePrintDialog()
+// (printdialogs.h), then PrintLines(MemoLines(buffer), windowFont). Failures
+// throw belva::Error.
 
 #include <QFont>
 #include <QStringList>
 
 class QPlainTextEdit;
-class QWidget;
 
 namespace belva {
-
-// The print dialog (object name "PrintDialog1") on the current printer:
-// choice of printer and its properties, copies, collation. True on OK, after
-// the choice became the current printer; false on Cancel, nothing changed.
-// Throws "Aucune imprimante par défaut sélectionnée" before it opens when
-// there is no usable default printer, and "Impression en cours" when it is
-// confirmed while a job is open.
-[[nodiscard]] bool ExecutePrintDialog(QWidget *parent);
-
-// The printer set-up dialog (object name "PrinterSetupDialog1"): choice of
-// printer, paper and orientation. Same rules as ExecutePrintDialog().
-bool ExecutePrinterSetupDialog(QWidget *parent);
 
 // The lines the report buffer holds: its text split at its line breaks and
 // at its own word wrap, as wide as its text area (also while it is hidden).
@@ -51,13 +39,5 @@ void PrintLines(const QStringList &lines, const QFont &windowFont);
 // away from zero. When both resolutions are equal the window font's pixel
 // height is kept.
 [[nodiscard]] QFont PrintFont(const QFont &windowFont, int screenDpi, int printerDpi);
-
-// Where a dialog of size `dialog` opens: centred across `monitor` and a third
-// of the way down.
-[[nodiscard]] QPoint DialogPosition(const QRect &monitor, const QSize &dialog);
-
-// Moves the dialog there each time it is shown, on the monitor of the active
-// window (of `fallback`'s window when none is active).
-void PlaceOnOpening(QWidget *dialog, QWidget *fallback);
 
 } // namespace belva

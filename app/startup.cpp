@@ -1,20 +1,33 @@
 #include "startup.h"
 
 #include "notices.h"
-#include "savetextfiledialog.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QImage>
 #include <QPixmap>
-#include <QResource>
 #include <QLibraryInfo>
+#include <QResource>
+#include <QSettings>
 #include <QTranslator>
 #include <cfenv>
 #include <cstring>
 
 namespace belva {
+
+namespace {
+
+// Keeps Qt's own dialogs from reading and writing their shared settings file
+// (~/.config/QtProject.conf: folders visited, view state).
+void disableQtDialogSettings()
+{
+    // A folder no one can create, not even root: nothing is read, nothing written.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null/belva"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/dev/null/belva"));
+}
+
+} // namespace
 
 QFont LoadWindowFont(const QString &fontFile)
 {
@@ -68,7 +81,7 @@ void SetUpApplication(QApplication &app, const QString &fontFile)
     QApplication::setFont(LoadWindowFont(fontFile));
 
     // Nothing is kept between runs, not even the file dialogs' last folders.
-    DisableQtDialogSettings();
+    disableQtDialogSettings();
 }
 
 } // namespace belva

@@ -3,6 +3,7 @@
 
 #include "errorhandler.h"
 #include "followupchart.h"
+#include "placement.h"
 #include "printdialogs.h"
 #include "reportexport.h"
 #include "savedtestfile.h"
@@ -71,6 +72,9 @@ FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Fo
     connect(ui->CloseButton, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
+
+    // Made once, when first asked for: it opens centred, then stays where it is put.
+    CentreOnScreen(this);
 }
 
 FollowUpWindow::~FollowUpWindow() = default;

@@ -2,11 +2,12 @@
 #include "ui_patientprompt.h"
 
 #include "patientnamevalidator.h"
+#include "placement.h"
+#include "windowfont.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPointer>
-#include <QScreen>
 
 namespace belva {
 
@@ -32,10 +33,7 @@ int DialogUnits::down(int eighths) const
 
 DialogUnits DialogBaseUnits(const QFont &font)
 {
-    const QFontMetrics fm(font);
-    const int letters = fm.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return {(letters / 26 + 1) / 2, fm.height()};
+    return {AverageCharWidth(font), QFontMetrics(font).height()};
 }
 
 PatientDialog::PatientDialog(QWidget *parent)
@@ -43,9 +41,7 @@ PatientDialog::PatientDialog(QWidget *parent)
 {
     ui->setupUi(this);
     // The program's window font; a dialog does not inherit its parent's.
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(11);
-    setFont(f);
+    setFont(WindowFont());
     auto *validator = new PatientNameValidator(ui->Edit);
     ui->Edit->setValidator(validator);
     connect(validator, &PatientNameValidator::refused, this, &PatientDialog::refuse);
@@ -112,20 +108,9 @@ void PatientDialog::layOut()
     setFixedSize(du.across(180), buttonTop + buttonHeight + 13);
 }
 
-void PatientDialog::centreOnScreen()
-{
-    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.x() + (area.width() - outer.width()) / 2,
-         area.y() + (area.height() - outer.height()) / 2);
-}
-
 void PatientDialog::showEvent(QShowEvent *event)
 {
-    centreOnScreen();
+    CentreOnScreen(this);
     QDialog::showEvent(event);
 }
 

@@ -45,7 +45,6 @@ protected:
 private:
     void refuse(const QString &character);
     void layOut();
-    void centreOnScreen();
 
     std::unique_ptr<Ui::PatientDialog> ui;
 };

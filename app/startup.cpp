@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "notices.h"
+#include "windowfont.h"
 
 #include <QApplication>
 #include <QFile>
@@ -31,17 +32,13 @@ void disableQtDialogSettings()
 
 QFont LoadWindowFont(const QString &fontFile)
 {
-    QString family = QStringLiteral("Tahoma");
     if (QFile::exists(fontFile)) {
         const int id = QFontDatabase::addApplicationFont(fontFile);
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         if (!families.isEmpty())
-            family = families.constFirst();
+            return WindowFont(families.constFirst());
     }
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
+    return WindowFont();
 }
 
 QIcon ApplicationIcon()

@@ -18,8 +18,9 @@ inline constexpr char16_t WindowFontFile[] = u"/usr/share/wine/fonts/tahoma.ttf"
 // visited, view state), for the program stores nothing between runs.
 void SetUpApplication(QApplication &app, const QString &fontFile = QString::fromUtf16(WindowFontFile));
 
-// Tahoma, 11 pixels; fontFile is registered first when it exists. Without
-// it, whatever fontconfig gives for Tahoma (a sans serif) at the same size.
+// The window font (WindowFont), fontFile registered first when it exists.
+// Without it, whatever fontconfig gives for Tahoma (a sans serif) at the same
+// size.
 [[nodiscard]] QFont LoadWindowFont(const QString &fontFile);
 
 // The program's own icon, 16 to 64 pixels, for its windows. The same artwork

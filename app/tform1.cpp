@@ -8,8 +8,10 @@
 #include "hh.h"
 #include "printing.h"
 #include "notices.h"
+#include "placement.h"
 #include "questionnaire.h"
 #include "scoring.h"
+#include "windowfont.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -19,7 +21,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QStatusBar>
 
 namespace {
@@ -129,8 +130,7 @@ TForm1::TForm1(QWidget *parent)
     const int menuHeight = ui->MainMenu1->heightForWidth(ClientWidth);
     resize(ClientWidth, (menuHeight > 0 ? menuHeight : ui->MainMenu1->sizeHint().height()) + ClientHeight);
     WMGetMinMaxInfo();
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    belva::CentreOnScreen(this);
 
     m_answers[0]->setFocus();
 }
@@ -235,7 +235,7 @@ void TForm1::fitCaptionFont()
 {
     // Without Tahoma, fontconfig's substitute may be wider: narrow the window
     // font until every caption fits beside its field. Tahoma fits as laid out.
-    if (QFontInfo(font()).family() == QLatin1String("Tahoma"))
+    if (QFontInfo(font()).family() == QString::fromUtf16(belva::WindowFontFamily))
         return;
     const QList<QLabel *> captions = {
         ui->Label1,  ui->Label2,  ui->Label3,  ui->Label4,  ui->Label5,  ui->Label6,  ui->Label7,  ui->Label8,

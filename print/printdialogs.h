@@ -1,11 +1,8 @@
 #pragma once
 
-// The two printer dialogs on the current printer (currentprinter.h).
+// The two printer dialogs on the current printer (currentprinter.h). They
+// open centred across the screen and a third of the way down (placement.h).
 
-#include <QPoint>
-
-class QRect;
-class QSize;
 class QWidget;
 
 namespace belva {
@@ -21,13 +18,5 @@ namespace belva {
 // The printer set-up dialog (object name "PrinterSetupDialog1"): choice of
 // printer, paper and orientation. Same rules as ExecutePrintDialog().
 bool ExecutePrinterSetupDialog(QWidget *parent);
-
-// Where a dialog of size `dialog` opens: centred across `monitor` and a third
-// of the way down.
-[[nodiscard]] QPoint DialogPosition(const QRect &monitor, const QSize &dialog);
-
-// Moves the dialog there each time it is shown, on the monitor of the active
-// window (of `fallback`'s window when none is active).
-void PlaceOnOpening(QWidget *dialog, QWidget *fallback);
 
 } // namespace belva

@@ -2,6 +2,7 @@
 
 #include "printerjob.h"
 #include "printertextdevice.h"
+#include "windowfont.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -84,9 +85,7 @@ QStringList MemoLines(const QPlainTextEdit *memo)
 
 int MemoTabStopDistance(const QFont &font)
 {
-    const int letters = QFontMetrics(font).horizontalAdvance(
-        QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
-    return 8 * ((letters / 26 + 1) / 2);
+    return 8 * AverageCharWidth(font);
 }
 
 void PrintLines(const QStringList &lines, const QFont &windowFont)

@@ -22,8 +22,8 @@ namespace belva {
 
 // The report buffer's tab stops, where a multi-line edit control puts them:
 // every 32 dialog units, that is eight average character widths of its font
-// (the width of "a".."z" and "A".."Z" over 52, rounded). Qt's default of
-// 80 pixels would wrap the report's answer lines.
+// (AverageCharWidth). Qt's default of 80 pixels would wrap the report's
+// answer lines.
 [[nodiscard]] int MemoTabStopDistance(const QFont &font);
 
 // Prints the lines on the current printer, one job with an empty name, in

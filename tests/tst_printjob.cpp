@@ -7,6 +7,7 @@
 //   defaultPrinter:   the printer BELVA_DEFAULT_PRINTER is the one taken
 #include "currentprinter.h"
 #include "errors.h"
+#include "placement.h"
 #include "printdialogs.h"
 #include "printing.h"
 #include "reports.h"
@@ -72,7 +73,7 @@ void answerDialog(std::function<void(QDialog *)> answer, QObject *context)
 
 bool placedAsExpected(const QDialog *dialog)
 {
-    return dialog->pos() == DialogPosition(dialog->screen()->geometry(), dialog->size());
+    return dialog->pos() == ThirdDownPosition(dialog->screen()->geometry(), dialog->size());
 }
 
 // The choices of pages to print that the print dialog lets the user reach,
@@ -188,7 +189,7 @@ void TestPrintJob::printReportThreeCopies()
     const QStringList lines = reportLines(QStringLiteral("Dupont Jean-Étienne"));
     QCOMPARE(lines.size(), 52);
     writeExpected(QStringLiteral("Belva_PDF-1"), lines);
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
     QVERIFY(!CurrentPrinter::jobOpen());
     QCOMPARE(CurrentPrinter::pageNumber(), 0);
 }
@@ -214,7 +215,7 @@ void TestPrintJob::copiesStayForTheNextDialog()
     QCOMPARE(first.size(), 53);
     const QStringList lines = first + QStringList{QStringLiteral("\f")} + reportLines(QStringLiteral("Martin Paul"));
     writeExpected(QStringLiteral("Belva_PDF-2"), lines);
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
 }
 
 void TestPrintJob::refusedWhileJobOpen()
@@ -229,13 +230,13 @@ void TestPrintJob::refusedWhileJobOpen()
         jobSeenOpen = CurrentPrinter::jobOpen() && CurrentPrinter::pageNumber() == 1;
         lines[6] = QStringLiteral("\tNom patient : CHANGED");
         lines.append(QStringLiteral("ADDED"));
-        secondPrint = errorOf([&] { PrintLines(lines, test::WindowFont()); });
+        secondPrint = errorOf([&] { PrintLines(lines, WindowFont()); });
         answerDialog([](QDialog *dialog) { dialog->accept(); }, this);
         printDialog = errorOf([&] { (void)ExecutePrintDialog(m_window); });
         answerDialog([](QDialog *dialog) { dialog->accept(); }, this);
         setupDialog = errorOf([&] { ExecutePrinterSetupDialog(m_window); });
     });
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
 
     QVERIFY(jobSeenOpen);
     QCOMPARE(secondPrint, QStringLiteral("Impression en cours"));
@@ -303,7 +304,7 @@ void TestPrintJob::setupDialogChoosesPrinter()
 
     const QStringList lines = reportLines(QStringLiteral("Petit Louis"));
     writeExpected(QStringLiteral("Second-4"), lines);
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
 }
 
 void TestPrintJob::allPagesOnly()
@@ -325,7 +326,7 @@ void TestPrintJob::allPagesOnly()
     QVERIFY(ExecutePrintDialog(m_window));
     const QStringList lines = reportLines(QStringLiteral("Leroy Anne"));
     writeExpected(QStringLiteral("Second-5"), lines);
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
 
     QVERIFY2(offered.isEmpty(), qPrintable(QStringLiteral("offered: ") + offered.join(QStringLiteral(", "))));
 }
@@ -333,7 +334,7 @@ void TestPrintJob::allPagesOnly()
 // Run with no folder for the job's spool file: the job cannot start.
 void TestPrintJob::printerCannotBeOpened()
 {
-    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, test::WindowFont()); }),
+    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, WindowFont()); }),
              QStringLiteral("Imprimante sélectionnée incorrecte"));
     QVERIFY(!CurrentPrinter::jobOpen());
     QCOMPARE(CurrentPrinter::pageNumber(), 0);
@@ -355,7 +356,7 @@ void TestPrintJob::noDefaultPrinter()
     watch();
     QCOMPARE(errorOf([&] { (void)ExecutePrintDialog(m_window); }), message);
     QCOMPARE(errorOf([&] { ExecutePrinterSetupDialog(m_window); }), message);
-    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, test::WindowFont()); }), message);
+    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, WindowFont()); }), message);
     QTest::qWait(50);
     QVERIFY(!dialogShown);
     QVERIFY(!CurrentPrinter::jobOpen());

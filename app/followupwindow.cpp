@@ -7,6 +7,7 @@
 #include "printdialogs.h"
 #include "reportexport.h"
 #include "savedtestfile.h"
+#include "scoring.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -15,16 +16,6 @@
 #include <QTableWidgetItem>
 
 namespace belva {
-
-namespace {
-
-QChar localeDecimalSeparator()
-{
-    const QString point = QLocale().decimalPoint();
-    return point.isEmpty() ? QChar(u'.') : point.front();
-}
-
-} // namespace
 
 FollowUpFiles ReadFollowUpFiles(const QStringList &paths, const QLocale &locale)
 {
@@ -81,7 +72,7 @@ FollowUpWindow::~FollowUpWindow() = default;
 
 QChar FollowUpWindow::decimalSeparator() const
 {
-    return localeDecimalSeparator();
+    return LocaleDecimalSeparator();
 }
 
 void FollowUpWindow::setFollowUp(const FollowUp &followUp)

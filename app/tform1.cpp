@@ -19,17 +19,10 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 
 namespace {
-
-QChar localeDecimalSeparator()
-{
-    const QString point = QLocale().decimalPoint();
-    return point.isEmpty() ? QChar(u'.') : point.front();
-}
 
 // Every text write compares first: an equal text is left alone, so it raises
 // no change event.
@@ -53,7 +46,7 @@ TForm1::TForm1(QWidget *parent)
     , ui(new Ui::TForm1)
     , m_statusPanel0(new QLabel(this))
     , m_statusPanel1(new QLabel(this))
-    , m_decimalSeparator(localeDecimalSeparator())
+    , m_decimalSeparator(belva::LocaleDecimalSeparator())
     , AboutBox1(new TAboutBox(this))
 {
     ui->setupUi(this);
@@ -217,7 +210,7 @@ void TForm1::WMGetMinMaxInfo()
 void TForm1::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LocaleChange)
-        m_decimalSeparator = localeDecimalSeparator();
+        m_decimalSeparator = belva::LocaleDecimalSeparator();
     QMainWindow::changeEvent(event);
 }
 

@@ -1,5 +1,7 @@
 #include "scoring.h"
 
+#include <QLocale>
+
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
@@ -157,6 +159,12 @@ QString FormatScore(long double value, QChar decimalSeparator)
     QString text = QString::fromLatin1(buf);
     text.replace(u'.', decimalSeparator);
     return text;
+}
+
+QChar LocaleDecimalSeparator()
+{
+    const QString point = QLocale().decimalPoint();
+    return point.isEmpty() ? QChar(u'.') : point.front();
 }
 
 } // namespace belva

@@ -3,6 +3,7 @@
 #include "helpviewer.h"
 #include "hh_funcs.h"
 #include "notices.h"
+#include "viewerlibrary.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -77,8 +78,7 @@ namespace belva {
 
 HelpModules::HelpModules(int argc, const char *const *argv)
 {
-    if (hh::LoadAtStartup)
-        hh::LoadViewerLibrary();
+    hh::LoadViewerLibrary();
     hh_funcs::InitializeModule(argc, argv);
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "viewerlibrary.h"
-
 #include <QString>
 
 class QWidget;
@@ -13,8 +11,6 @@ namespace belva::hh {
 
 inline constexpr quint32 HH_DISPLAY_TOPIC = 0;
 inline constexpr quint32 HH_CLOSE_ALL = 18;
-
-inline constexpr bool LoadAtStartup = true;
 
 inline constexpr char16_t HelpFileName[] = u"BelvaMG.chm";
 

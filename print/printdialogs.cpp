@@ -5,13 +5,10 @@
 #include "placement.h"
 #include "printersetupdialog.h"
 
-#include <QApplication>
 #include <QEvent>
-#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QScreen>
 
 #include <memory>
 

@@ -16,7 +16,7 @@ struct Lines
     void add(const QString &line)
     {
         if (!first)
-            text += QLatin1String("\r\n");
+            text += QStringView(ReportLineEnd);
         first = false;
         text += line;
     }

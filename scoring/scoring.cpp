@@ -2,7 +2,6 @@
 
 #include <QLocale>
 
-#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>

@@ -2,6 +2,7 @@
 #include "helpviewer.h"
 #include "hh.h"
 #include "hh_funcs.h"
+#include "viewerlibrary.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>

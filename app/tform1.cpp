@@ -117,7 +117,7 @@ TForm1::TForm1(QWidget *parent)
 
     AboutBox1->setObjectName(QStringLiteral("AboutBox1"));
     AboutBox1->SetProductName(QStringLiteral("BELVA MG"));
-    AboutBox1->SetVersion(QStringLiteral("Version 1.0 Win9x - WinXP"));
+    AboutBox1->SetVersion(QString::fromUtf16(belva::AboutVersion));
 
     // Client area 585 × 505 below the menu bar, held fixed, centred.
     const int menuHeight = ui->MainMenu1->heightForWidth(ClientWidth);

@@ -61,7 +61,7 @@ QString BuildTestReport(const ReportFields &f, ReportVariant variant)
     out.add(QString());
     out.tabbed();
     out.tabbed(QStringLiteral("BELVA - Qualité de vie dans l'insuffisance veineuse chronique"));
-    out.tabbed(QStringLiteral("Imprimé sur BelvaMG 1.0 ") + QString::fromUtf16(MakerNotice));
+    out.tabbed(QString::fromUtf16(PrintedBy) + QString::fromUtf16(MakerNotice));
     out.tabbed(separatorA);
     out.tabbed(QStringLiteral("Nom patient : ") + f.patient);
     out.tabbed(QStringLiteral("Date du test : ") + f.date);

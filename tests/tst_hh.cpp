@@ -2,6 +2,7 @@
 #include "helpviewer.h"
 #include "hh.h"
 #include "hh_funcs.h"
+#include "modaldriver.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -15,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <functional>
@@ -380,16 +380,13 @@ private Q_SLOTS:
         QString caption, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         bool answered = false;
-        QTimer::singleShot(0, &mainWindow, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
+        belva::test::ModalDriver driver({belva::test::Answer<QMessageBox>([&](QMessageBox *box) {
             caption = box->windowTitle();
             text = box->text();
             icon = box->icon();
             answered = true;
             box->button(QMessageBox::Ok)->click();
-        });
+        })});
         ShowHelpTopics(&mainWindow);
         QVERIFY(answered);
         QCOMPARE(caption, QStringLiteral("BELVA MG 1.0"));

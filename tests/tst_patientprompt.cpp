@@ -1,5 +1,7 @@
 #include "patientprompt.h"
 
+#include "modaldriver.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -11,7 +13,6 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -22,31 +23,16 @@ namespace {
 enum class Entry { Typed, Pasted, InputMethod };
 enum class Answer { OkClick, Enter, EmptyOk, Cancel, Escape, Close };
 
-PatientDialog *activePrompt()
-{
-    return qobject_cast<PatientDialog *>(QApplication::activeModalWidget());
-}
-
 // Runs the prompt as the commands do and answers it once it is up.
 QString askAndAnswer(const std::function<void(PatientDialog *)> &answer)
 {
     bool answered = false;
-    QTimer::singleShot(0, qApp, [&] {
-        PatientDialog *dialog = activePrompt();
-        if (!dialog)
-            return; // the timeout below fails the test
+    test::ModalDriver driver({test::Answer<PatientDialog>([&](PatientDialog *dialog) {
         answered = true;
         if (!QTest::qWaitForWindowActive(dialog))
             qWarning("the prompt did not become active");
         answer(dialog);
-    });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, qApp, [] {
-        if (QWidget *w = QApplication::activeModalWidget())
-            w->close();
-    });
-    watchdog.start(10000);
+    })});
     const QString name = AskPatientName();
     if (!answered)
         qWarning("the prompt was not found");

@@ -1,6 +1,7 @@
 #include "printing.h"
 #include "reports.h"
 
+#include "modaldriver.h"
 #include "reportbuffer.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTimer>
 
 using namespace belva;
 
@@ -205,10 +205,10 @@ void TestPrinting::dialogPlacedWhenShown()
     dialog.resize(321, 123);
     PlaceOnOpening(&dialog, &window);
     QPoint seen;
-    QTimer::singleShot(0, &dialog, [&] {
-        seen = dialog.pos();
-        dialog.reject();
-    });
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *shown) {
+        seen = shown->pos();
+        shown->reject();
+    })});
     dialog.exec();
     QCOMPARE(seen, DialogPosition(window.screen()->geometry(), QSize(321, 123)));
 }

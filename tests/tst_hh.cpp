@@ -3,6 +3,7 @@
 #include "hh.h"
 #include "hh_funcs.h"
 #include "modaldriver.h"
+#include "restrictions.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -85,7 +86,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         reload(nullptr);
-        QVERIFY2(ViewerAvailable(), "the help file library libchm.so.1 (package libchm1) is missing");
+        if (!ViewerAvailable())
+            BELVA_SKIP_OR_FAIL("the help file library libchm.so.1 (package libchm1) is missing");
         QVERIFY2(QFile::exists(helpFile()), qPrintable(helpFile()));
     }
 

@@ -43,10 +43,7 @@ print_dialog() {
 }
 wait_for 150 print_dialog || fail "the print dialog did not show"
 dialog=$FOUND
-# Enter goes to the dialog once it has the keyboard.
-xdotool windowfocus --sync "$dialog" 2>/dev/null
-dialog_focused() { [ "$(xdotool getwindowfocus)" = "$dialog" ]; }
-wait_for 30 dialog_focused || fail "the print dialog did not take the keyboard"
+focus_window "$dialog"
 shot print-dialog
 xdotool key Return
 wait_for 100 window_gone "$dialog" || fail "the print dialog did not close on Enter"

@@ -33,6 +33,7 @@ save() {
     answer_prompt "$patient"
     wait_window '^Sauvegarder sous\.\.\.$' 100 || fail "the save dialog did not show"
     local dialog=$FOUND
+    focus_window "$dialog"
     if [ -z "$path" ]; then
         shot dialog-offered
     else

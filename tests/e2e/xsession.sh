@@ -15,6 +15,7 @@
 #   a11y_box_message        the message of the open message box ($A11Y_MESSAGE)
 #   keymap_add TEXT         gives each non-ASCII character of TEXT a keycode
 #   app_start PROG          the program: $APP (pid), $WIN (main window)
+#   focus_window ID         gives the keyboard to a window, waits until it has it
 #   menu LETTER KEY...      opens a menu by its access key, then sends KEYs
 #   main_idle               the last command is over, no window on top
 #   type_text TEXT          types TEXT into the focused window
@@ -215,13 +216,21 @@ app_start() {
 
 app_running() { kill -0 "$APP" 2>/dev/null && [[ $(ps -o stat= -p "$APP") != Z* ]]; }
 
+# focus_window ID: gives the keyboard to a window as a window manager would,
+# and waits until it has it: keys typed earlier may land in the window that
+# had it before.
+focus_window() {
+    local id=$1
+    xdotool windowfocus --sync "$id" 2>/dev/null
+    has_keyboard() { [ "$(xdotool getwindowfocus)" = "$id" ]; }
+    wait_for 30 has_keyboard || fail "the window '$(xdotool getwindowname "$id" 2>/dev/null)' did not take the keyboard"
+}
+
 # Without a window manager the focus falls to the root window when a dialog
-# closes: give it back to the main window as a window manager would.
+# closes: give it back to the main window.
 focus_main() {
     app_running || fail "the program has ended"
-    xdotool windowfocus --sync "$WIN" 2>/dev/null || fail "the main window cannot take the focus"
-    main_focused() { [ "$(xdotool getwindowfocus)" = "$WIN" ]; }
-    wait_for 30 main_focused || fail "the keyboard did not come back to the main window"
+    focus_window "$WIN"
 }
 
 # menu LETTER KEY...: Alt+LETTER, then the keys once the popup is mapped (a
@@ -263,7 +272,7 @@ window_gone() { ! app_visible_windows | grep -qx "$1"; }
 answer_prompt() {
     wait_window '^Patient\.\.\.$' 100 || fail "the Patient... prompt did not show"
     local box=$FOUND
-    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    focus_window "$box"
     shot prompt
     if [ "$1" = --cancel ]; then
         xdotool key Escape

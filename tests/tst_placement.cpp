@@ -1,11 +1,12 @@
 // Where the windows and dialogs open.
 #include "placement.h"
 
+#include "modaldriver.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 using namespace belva;
 
@@ -86,10 +87,10 @@ void TestPlacement::thirdDownWhenShown()
     dialog.resize(321, 123);
     PlaceThirdDownOnOpening(&dialog, &window);
     QPoint seen;
-    QTimer::singleShot(0, &dialog, [&] {
-        seen = dialog.pos();
-        dialog.reject();
-    });
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *shown) {
+        seen = shown->pos();
+        shown->reject();
+    })});
     dialog.exec();
     QCOMPARE(seen, ThirdDownPosition(window.screen()->geometry(), QSize(321, 123)));
 }

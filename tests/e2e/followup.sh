@@ -69,7 +69,9 @@ sep=$("$expected" decimal)
 d() { printf '%s' "${1//,/$sep}"; }
 
 echo "== six tests, one refused, one date unreadable"
-follow_up six f.txt c.txt a.txt refus.txt b.txt e.txt d.txt
+# In the order of their names: the dialog may give them back in the order
+# it lists them, whatever order they were typed in.
+follow_up six a.txt b.txt c.txt d.txt e.txt f.txt refus.txt
 wait_window '^BELVA MG 1\.0$' 100 || fail "no message for the refused file"
 box=$FOUND
 shot refused
@@ -86,8 +88,8 @@ xdotool key Tab space
 {
     printf 'Date\tPS\tPH\tS\tDG\tGlobal\r\n'
     printf '08/12/2025\t0\t0\t0\t0\t0\r\n'
-    printf "le lendemain de l'intervention\t20\t20\t20\t20\t20\r\n"
     printf '%s\r\n' "15/01/2026	$(d 46,67)	45	$(d 26,67)	55	$(d 43,33)"
+    printf "le lendemain de l'intervention\t20\t20\t20\t20\t20\r\n"
     printf '02/03/2026\t40\t40\t40\t40\t40\r\n'
     printf '20/06/2026\t60\t60\t60\t60\t60\r\n'
     printf '30/11/2026\t100\t100\t100\t100\t100\r\n'

@@ -174,6 +174,10 @@ public:
 private:
     static void onField(void *data, size_t size, void *self);
     static void onRowEnd(int terminator, void *self);
+    // Runs a step of the parser's callbacks; a failure stops the reading and
+    // is raised again once libcsv has returned.
+    template <typename Step>
+    void guarded(Step &&step);
 
     [[nodiscard]] bool shortField(const char *data, size_t size);
     void field(const char *data, size_t size);
@@ -322,36 +326,33 @@ void InputReader::parse(const char *data, qsizetype size)
 }
 
 // libcsv calls these from C: nothing may be thrown through it.
+template <typename Step>
+void InputReader::guarded(Step &&step)
+{
+    try {
+        step();
+    } catch (const Failure &f) {
+        m_failure = f;
+        m_stopped = true;
+    } catch (...) {
+        m_exception = std::current_exception();
+        m_stopped = true;
+    }
+}
+
 void InputReader::onField(void *data, size_t size, void *self)
 {
     auto *r = static_cast<InputReader *>(self);
     if (r->m_stopped || r->shortField(static_cast<const char *>(data), size))
         return;
-    try {
-        r->field(static_cast<const char *>(data), size);
-    } catch (const Failure &f) {
-        r->m_failure = f;
-        r->m_stopped = true;
-    } catch (...) {
-        r->m_exception = std::current_exception();
-        r->m_stopped = true;
-    }
+    r->guarded([r, data, size] { r->field(static_cast<const char *>(data), size); });
 }
 
 void InputReader::onRowEnd(int terminator, void *self)
 {
     auto *r = static_cast<InputReader *>(self);
-    if (r->m_stopped)
-        return;
-    try {
-        r->rowEnd(terminator);
-    } catch (const Failure &f) {
-        r->m_failure = f;
-        r->m_stopped = true;
-    } catch (...) {
-        r->m_exception = std::current_exception();
-        r->m_stopped = true;
-    }
+    if (!r->m_stopped)
+        r->guarded([r, terminator] { r->rowEnd(terminator); });
 }
 
 bool InputReader::shortField(const char *data, size_t size)

@@ -3,6 +3,7 @@
 #include "answercombobox.h"
 #include "encoding.h"
 #include "goldenfields.h"
+#include "modaldriver.h"
 #include "printing.h"
 #include "reportexport.h"
 #include "reports.h"
@@ -24,52 +25,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <memory>
 #include <sys/stat.h>
 
 namespace {
 
-// Answers modal windows in turn. Each step gets the active modal widget and
-// says whether it handled it; what each window was is recorded.
-class ModalDriver : public QObject
-{
-public:
-    using Step = std::function<bool(QWidget *)>;
-
-    explicit ModalDriver(QList<Step> steps) : m_steps(std::move(steps))
-    {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
-        m_timer.start();
-    }
-    QStringList seen;                // window titles, in order
-    QStringList boxTexts;            // message box texts
-    [[nodiscard]] bool done() const { return m_steps.isEmpty(); }
-
-private:
-    void poll()
-    {
-        QWidget *w = QApplication::activeModalWidget();
-        if (!w || !w->isVisible() || w == m_last)
-            return;
-        m_last = w;
-        seen << w->windowTitle();
-        if (auto *box = qobject_cast<QMessageBox *>(w))
-            boxTexts << box->text();
-        if (m_steps.isEmpty() || !m_steps.front()(w)) {
-            // Anything unexpected is closed so the test cannot hang.
-            if (auto *dialog = qobject_cast<QDialog *>(w))
-                dialog->reject();
-            return;
-        }
-        m_steps.removeFirst();
-    }
-    QList<Step> m_steps;
-    QPointer<QWidget> m_last;
-    QTimer m_timer;
-};
+using belva::test::ModalDriver;
 
 ModalDriver::Step answerPatient(const QString &name)
 {

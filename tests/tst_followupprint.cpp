@@ -4,6 +4,7 @@
 #include "currentprinter.h"
 #include "errors.h"
 #include "followupwindow.h"
+#include "modaldriver.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -12,9 +13,9 @@
 #include <QPrinter>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
 
 using namespace belva;
+using belva::test::ModalDriver;
 
 namespace {
 
@@ -49,24 +50,14 @@ void writeExpected(const QString &name, const FollowUp &f)
     file.write(lines.join(u'\n').toUtf8() + '\n');
 }
 
-// Accepts the next print dialog with `copies`, waiting for it at most ten seconds.
-void acceptPrintDialog(int copies, QObject *context)
+// Accepts the print dialog with `copies`.
+ModalDriver::Step acceptPrintDialog(int copies)
 {
-    auto *timer = new QTimer(context);
-    auto waited = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, waited, copies] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) {
-            if (++*waited > 1000)
-                timer->deleteLater();
-            return;
-        }
-        timer->deleteLater();
+    return belva::test::Answer<QDialog>([copies](QDialog *dialog) {
         if (auto *spin = dialog->findChild<QSpinBox *>(QStringLiteral("copies")))
             spin->setValue(copies);
         dialog->accept();
     });
-    timer->start(10);
 }
 
 QString errorOf(const std::function<void()> &command)
@@ -106,8 +97,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.decimalSeparator(), QChar(u','));
         writeExpected(QStringLiteral("Belva_PDF-1"), window.followUp());
-        acceptPrintDialog(2, this);
+        ModalDriver driver({acceptPrintDialog(2)});
         window.ImprimerClick();
+        QVERIFY(driver.done());
         QCOMPARE(CurrentPrinter::get().copyCount(), 2);
         QVERIFY(!CurrentPrinter::jobOpen());
     }
@@ -117,8 +109,9 @@ private slots:
         FollowUpWindow window;
         window.setFollowUp(followUp(50));
         writeExpected(QStringLiteral("Belva_PDF-2"), window.followUp());
-        acceptPrintDialog(1, this);
+        ModalDriver driver({acceptPrintDialog(1)});
         window.ImprimerClick();
+        QVERIFY(driver.done());
     }
 
     void refusedWhileJobOpen()

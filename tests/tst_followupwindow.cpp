@@ -4,6 +4,7 @@
 #include "errorhandler.h"
 #include "followupchart.h"
 #include "followupwindow.h"
+#include "modaldriver.h"
 #include "reports.h"
 #include "scoring.h"
 #include "startup.h"
@@ -78,48 +79,36 @@ QByteArray savedTest(const QString &date, const QString &patient, QChar answer)
 }
 
 // Answers the file dialog with `names` (empty: cancel) and acknowledges the
-// message boxes that follow, keeping their texts.
-class Answers : public QObject
+// message boxes that follow, keeping their titles and texts.
+struct Answers
 {
-public:
-    Answers(const QString &folder, const QString &names) : m_folder(folder), m_names(names)
+    Answers(const QString &folder, const QString &names)
+        : driver({belva::test::Answer<QFileDialog>([this, folder, names](QFileDialog *dialog) {
+                     dialogSeen = dialog->windowTitle() == QLatin1String("Suivi du patient")
+                         && dialog->fileMode() == QFileDialog::ExistingFiles;
+                     startFolder = dialog->directory().absolutePath();
+                     if (names.isEmpty()) {
+                         dialog->reject();
+                         return;
+                     }
+                     dialog->setDirectory(folder);
+                     dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(names);
+                     QMetaObject::invokeMethod(dialog, "accept");
+                 })},
+                 [this](QWidget *w) {
+                     auto *box = qobject_cast<QMessageBox *>(w);
+                     if (!box)
+                         return false;
+                     boxes << box->windowTitle() + u'|' + box->text();
+                     box->button(QMessageBox::Ok)->click();
+                     return true;
+                 })
     {
-        connect(&m_timer, &QTimer::timeout, this, &Answers::poll);
-        m_timer.start(5);
     }
     QStringList boxes;
     bool dialogSeen = false;
     QString startFolder;
-
-private:
-    void poll()
-    {
-        QWidget *w = QApplication::activeModalWidget();
-        if (!w || !w->isVisible() || w == m_last)
-            return;
-        m_last = w;
-        if (auto *dialog = qobject_cast<QFileDialog *>(w)) {
-            dialogSeen = dialog->windowTitle() == QLatin1String("Suivi du patient")
-                && dialog->fileMode() == QFileDialog::ExistingFiles;
-            startFolder = dialog->directory().absolutePath();
-            if (m_names.isEmpty()) {
-                dialog->reject();
-                return;
-            }
-            dialog->setDirectory(m_folder);
-            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(m_names);
-            QMetaObject::invokeMethod(dialog, "accept");
-        } else if (auto *box = qobject_cast<QMessageBox *>(w)) {
-            boxes << box->windowTitle() + u'|' + box->text();
-            box->button(QMessageBox::Ok)->click();
-        } else if (auto *other = qobject_cast<QDialog *>(w)) {
-            other->reject();
-        }
-    }
-    QString m_folder;
-    QString m_names;
-    QPointer<QWidget> m_last;
-    QTimer m_timer;
+    belva::test::ModalDriver driver; // last: its steps write the fields above
 };
 
 FollowUpWindow *followUpWindow()

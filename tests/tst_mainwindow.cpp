@@ -1,6 +1,7 @@
 // The main window driven with real keys: answers, scores, errors, reset.
 #include "answercombobox.h"
 #include "errorhandler.h"
+#include "modaldriver.h"
 #include "notices.h"
 #include "startup.h"
 #include "tform1.h"
@@ -38,30 +39,19 @@ struct SeenBox
 };
 
 // Answers every modal message box as the user would (OK), recording it.
-class BoxAnswerer : public QObject
+class BoxAnswerer
 {
 public:
-    BoxAnswerer()
-    {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
-        m_timer.start();
-    }
     QList<SeenBox> boxes;
 
 private:
-    void poll()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
+    belva::test::ModalDriver m_driver{{}, belva::test::Answer<QMessageBox>([this](QMessageBox *box) {
         SeenBox seen{box->windowTitle(), box->text(), box->icon(), {}, box->windowModality()};
         for (QAbstractButton *b : box->buttons())
             seen.buttons << b->text();
         boxes << seen;
         box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
-    }
-    QTimer m_timer;
+    })};
 };
 
 const QString ConversionText = QStringLiteral("'%1' n'est pas une valeur entière correcte.");
@@ -662,13 +652,11 @@ private Q_SLOTS:
     {
         answerer.reset();
         QMessageBox *seen = nullptr;
-        QTimer::singleShot(0, qApp, [&seen] {
-            seen = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (seen) {
-                QCOMPARE(seen->textFormat(), Qt::PlainText);
-                seen->accept();
-            }
-        });
+        belva::test::ModalDriver driver({belva::test::Answer<QMessageBox>([&seen](QMessageBox *box) {
+            seen = box;
+            QCOMPARE(seen->textFormat(), Qt::PlainText);
+            seen->accept();
+        })});
         belva::ShowError(QStringLiteral("<i>a</i>"));
         QVERIFY(seen);
     }

@@ -1,8 +1,10 @@
 #include "patientprompt.h"
 
+#include "modaldriver.h"
+#include "restrictions.h"
+
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -11,7 +13,6 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -22,31 +23,16 @@ namespace {
 enum class Entry { Typed, Pasted, InputMethod };
 enum class Answer { OkClick, Enter, EmptyOk, Cancel, Escape, Close };
 
-PatientDialog *activePrompt()
-{
-    return qobject_cast<PatientDialog *>(QApplication::activeModalWidget());
-}
-
 // Runs the prompt as the commands do and answers it once it is up.
 QString askAndAnswer(const std::function<void(PatientDialog *)> &answer)
 {
     bool answered = false;
-    QTimer::singleShot(0, qApp, [&] {
-        PatientDialog *dialog = activePrompt();
-        if (!dialog)
-            return; // the timeout below fails the test
+    test::ModalDriver driver({test::Answer<PatientDialog>([&](PatientDialog *dialog) {
         answered = true;
         if (!QTest::qWaitForWindowActive(dialog))
             qWarning("the prompt did not become active");
         answer(dialog);
-    });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, qApp, [] {
-        if (QWidget *w = QApplication::activeModalWidget())
-            w->close();
-    });
-    watchdog.start(10000);
+    })});
     const QString name = AskPatientName();
     if (!answered)
         qWarning("the prompt was not found");
@@ -107,9 +93,8 @@ private slots:
 
 void TestPatientPrompt::initTestCase()
 {
-    const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
-    if (QFile::exists(tahoma))
-        QFontDatabase::addApplicationFont(tahoma);
+    if (QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")) < 0)
+        BELVA_SKIP_OR_FAIL("Tahoma of fonts-wine is missing (run scripts/setup)");
 }
 
 void TestPatientPrompt::answers_data()

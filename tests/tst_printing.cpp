@@ -1,7 +1,9 @@
 #include "printing.h"
 #include "reports.h"
 
+#include "modaldriver.h"
 #include "reportbuffer.h"
+#include "restrictions.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -12,7 +14,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTimer>
 
 using namespace belva;
 
@@ -54,7 +55,8 @@ private slots:
 
 void TestPrinting::initTestCase()
 {
-    QVERIFY2(QFontDatabase::addApplicationFont(QLatin1String(TahomaFile)) >= 0, "Tahoma is missing: run scripts/setup");
+    if (QFontDatabase::addApplicationFont(QLatin1String(TahomaFile)) < 0)
+        BELVA_SKIP_OR_FAIL("Tahoma of fonts-wine is missing (run scripts/setup)");
 }
 
 void TestPrinting::printFont_data()
@@ -205,10 +207,10 @@ void TestPrinting::dialogPlacedWhenShown()
     dialog.resize(321, 123);
     PlaceOnOpening(&dialog, &window);
     QPoint seen;
-    QTimer::singleShot(0, &dialog, [&] {
-        seen = dialog.pos();
-        dialog.reject();
-    });
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *shown) {
+        seen = shown->pos();
+        shown->reject();
+    })});
     dialog.exec();
     QCOMPARE(seen, DialogPosition(window.screen()->geometry(), QSize(321, 123)));
 }

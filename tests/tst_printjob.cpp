@@ -10,6 +10,7 @@
 #include "printing.h"
 #include "reports.h"
 
+#include "modaldriver.h"
 #include "reportbuffer.h"
 
 #include <QApplication>
@@ -49,24 +50,6 @@ void writeExpected(const QString &name, const QStringList &lines)
     QFile file(qEnvironmentVariable("BELVA_PRINT_OUT") + u'/' + name + QStringLiteral(".expected"));
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.fileName()));
     file.write(lines.join(u'\n').toUtf8() + '\n');
-}
-
-// Answers the next modal dialog, waiting for it at most ten seconds.
-void answerDialog(std::function<void(QDialog *)> answer, QObject *context)
-{
-    auto *timer = new QTimer(context);
-    auto waited = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, waited, answer = std::move(answer)] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) {
-            if (++*waited > 1000)
-                timer->deleteLater();
-            return;
-        }
-        timer->deleteLater();
-        answer(dialog);
-    });
-    timer->start(10);
 }
 
 bool placedAsExpected(const QDialog *dialog)
@@ -148,15 +131,13 @@ void TestPrintJob::initTestCase()
 void TestPrintJob::printDialogCancelled()
 {
     bool seen = false;
-    answerDialog(
-        [&](QDialog *dialog) {
-            seen = dialog->objectName() == QLatin1String("PrintDialog1") && placedAsExpected(dialog)
-                && static_cast<QPrintDialog *>(dialog)->printer()->printerName() == QLatin1String("Belva_PDF");
-            if (auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies")))
-                copies->setValue(5);
-            dialog->reject();
-        },
-        this);
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *dialog) {
+        seen = dialog->objectName() == QLatin1String("PrintDialog1") && placedAsExpected(dialog)
+            && static_cast<QPrintDialog *>(dialog)->printer()->printerName() == QLatin1String("Belva_PDF");
+        if (auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies")))
+            copies->setValue(5);
+        dialog->reject();
+    })});
     QVERIFY(!ExecutePrintDialog(m_window));
     QVERIFY(seen);
     QCOMPARE(CurrentPrinter::get().printerName(), QStringLiteral("Belva_PDF"));
@@ -166,20 +147,18 @@ void TestPrintJob::printDialogCancelled()
 void TestPrintJob::printReportThreeCopies()
 {
     QString problem = QStringLiteral("no dialog");
-    answerDialog(
-        [&](QDialog *dialog) {
-            auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies"));
-            if (!copies || copies->value() != 1) {
-                problem = QStringLiteral("copies not offered or not 1");
-            } else if (dialog->findChild<QCheckBox *>(QStringLiteral("collate")) == nullptr) {
-                problem = QStringLiteral("collation not offered");
-            } else {
-                problem.clear();
-                copies->setValue(3);
-            }
-            dialog->accept();
-        },
-        this);
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *dialog) {
+        auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies"));
+        if (!copies || copies->value() != 1) {
+            problem = QStringLiteral("copies not offered or not 1");
+        } else if (dialog->findChild<QCheckBox *>(QStringLiteral("collate")) == nullptr) {
+            problem = QStringLiteral("collation not offered");
+        } else {
+            problem.clear();
+            copies->setValue(3);
+        }
+        dialog->accept();
+    })});
     QVERIFY(ExecutePrintDialog(m_window));
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QCOMPARE(CurrentPrinter::get().copyCount(), 3);
@@ -195,15 +174,13 @@ void TestPrintJob::printReportThreeCopies()
 void TestPrintJob::copiesStayForTheNextDialog()
 {
     int copiesShown = 0;
-    answerDialog(
-        [&](QDialog *dialog) {
-            if (auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies"))) {
-                copiesShown = copies->value();
-                copies->setValue(1);
-            }
-            dialog->accept();
-        },
-        this);
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *dialog) {
+        if (auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies"))) {
+            copiesShown = copies->value();
+            copies->setValue(1);
+        }
+        dialog->accept();
+    })});
     QVERIFY(ExecutePrintDialog(m_window));
     QCOMPARE(copiesShown, 3);
     QCOMPARE(CurrentPrinter::get().copyCount(), 1);
@@ -229,9 +206,9 @@ void TestPrintJob::refusedWhileJobOpen()
         lines[6] = QStringLiteral("\tNom patient : CHANGED");
         lines.append(QStringLiteral("ADDED"));
         secondPrint = errorOf([&] { PrintLines(lines, test::WindowFont()); });
-        answerDialog([](QDialog *dialog) { dialog->accept(); }, this);
+        const auto accept = [](QDialog *dialog) { dialog->accept(); };
+        test::ModalDriver driver({test::Answer<QDialog>(accept), test::Answer<QDialog>(accept)});
         printDialog = errorOf([&] { (void)ExecutePrintDialog(m_window); });
-        answerDialog([](QDialog *dialog) { dialog->accept(); }, this);
         setupDialog = errorOf([&] { ExecutePrinterSetupDialog(m_window); });
     });
     PrintLines(lines, test::WindowFont());
@@ -246,20 +223,18 @@ void TestPrintJob::refusedWhileJobOpen()
 void TestPrintJob::setupDialogCancelled()
 {
     bool seen = false;
-    answerDialog(
-        [&](QDialog *dialog) {
-            auto *name = dialog->findChild<QComboBox *>(QStringLiteral("printerName"));
-            auto *landscape = dialog->findChild<QRadioButton *>(QStringLiteral("landscape"));
-            seen = dialog->objectName() == QLatin1String("PrinterSetupDialog1") && placedAsExpected(dialog) && name
-                && landscape && name->currentText() == QLatin1String("Belva_PDF");
-            if (name && landscape) {
-                name->setCurrentIndex(name->findText(QStringLiteral("Second")));
-                emit name->activated(name->currentIndex());
-                landscape->setChecked(true);
-            }
-            dialog->reject();
-        },
-        this);
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *dialog) {
+        auto *name = dialog->findChild<QComboBox *>(QStringLiteral("printerName"));
+        auto *landscape = dialog->findChild<QRadioButton *>(QStringLiteral("landscape"));
+        seen = dialog->objectName() == QLatin1String("PrinterSetupDialog1") && placedAsExpected(dialog) && name
+            && landscape && name->currentText() == QLatin1String("Belva_PDF");
+        if (name && landscape) {
+            name->setCurrentIndex(name->findText(QStringLiteral("Second")));
+            emit name->activated(name->currentIndex());
+            landscape->setChecked(true);
+        }
+        dialog->reject();
+    })});
     QVERIFY(!ExecutePrinterSetupDialog(m_window));
     QVERIFY(seen);
     QCOMPARE(CurrentPrinter::get().printerName(), QStringLiteral("Belva_PDF"));
@@ -268,8 +243,9 @@ void TestPrintJob::setupDialogCancelled()
 
 void TestPrintJob::setupDialogChoosesPrinter()
 {
-    answerDialog(
-        [&](QDialog *dialog) {
+    QString openedOn;
+    test::ModalDriver driver({
+        test::Answer<QDialog>([&](QDialog *dialog) {
             auto *name = dialog->findChild<QComboBox *>(QStringLiteral("printerName"));
             auto *paper = dialog->findChild<QComboBox *>(QStringLiteral("paperSize"));
             auto *landscape = dialog->findChild<QRadioButton *>(QStringLiteral("landscape"));
@@ -280,8 +256,12 @@ void TestPrintJob::setupDialogChoosesPrinter()
                 landscape->setChecked(true);
             }
             dialog->accept();
-        },
-        this);
+        }),
+        test::Answer<QDialog>([&](QDialog *dialog) {
+            openedOn = static_cast<QPrintDialog *>(dialog)->printer()->printerName();
+            dialog->accept();
+        }),
+    });
     QVERIFY(ExecutePrinterSetupDialog(m_window));
     const QPrinter &printer = CurrentPrinter::get();
     QCOMPARE(printer.printerName(), QStringLiteral("Second"));
@@ -289,13 +269,6 @@ void TestPrintJob::setupDialogChoosesPrinter()
     QVERIFY(printer.pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::A5)));
 
     // The next print dialog opens on that printer.
-    QString openedOn;
-    answerDialog(
-        [&](QDialog *dialog) {
-            openedOn = static_cast<QPrintDialog *>(dialog)->printer()->printerName();
-            dialog->accept();
-        },
-        this);
     QVERIFY(ExecutePrintDialog(m_window));
     QCOMPARE(openedOn, QStringLiteral("Second"));
     QCOMPARE(CurrentPrinter::get().pageLayout().orientation(), QPageLayout::Landscape);
@@ -308,19 +281,17 @@ void TestPrintJob::setupDialogChoosesPrinter()
 void TestPrintJob::allPagesOnly()
 {
     QStringList offered = {QStringLiteral("no dialog")};
-    answerDialog(
-        [&](QDialog *dialog) {
-            offered = offeredPageChoices(dialog);
-            // Even pages from page 2, chosen all the same: none of it may reach the job.
-            if (auto *range = dialog->findChild<QRadioButton *>(QStringLiteral("printRange")))
-                range->setChecked(true);
-            if (auto *from = dialog->findChild<QSpinBox *>(QStringLiteral("from")))
-                from->setValue(2);
-            if (auto *pageSet = dialog->findChild<QComboBox *>(QStringLiteral("pageSetCombo")))
-                pageSet->setCurrentIndex(pageSet->count() - 1);
-            dialog->accept();
-        },
-        this);
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *dialog) {
+        offered = offeredPageChoices(dialog);
+        // Even pages from page 2, chosen all the same: none of it may reach the job.
+        if (auto *range = dialog->findChild<QRadioButton *>(QStringLiteral("printRange")))
+            range->setChecked(true);
+        if (auto *from = dialog->findChild<QSpinBox *>(QStringLiteral("from")))
+            from->setValue(2);
+        if (auto *pageSet = dialog->findChild<QComboBox *>(QStringLiteral("pageSetCombo")))
+            pageSet->setCurrentIndex(pageSet->count() - 1);
+        dialog->accept();
+    })});
     QVERIFY(ExecutePrintDialog(m_window));
     const QStringList lines = reportLines(QStringLiteral("Leroy Anne"));
     writeExpected(QStringLiteral("Second-5"), lines);
@@ -342,16 +313,11 @@ void TestPrintJob::noDefaultPrinter()
 {
     // No dialog may open; one that did is closed and reported.
     bool dialogShown = false;
-    const auto watch = [&] {
-        answerDialog(
-            [&](QDialog *dialog) {
-                dialogShown = true;
-                dialog->reject();
-            },
-            this);
-    };
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *dialog) {
+        dialogShown = true;
+        dialog->reject();
+    })});
     const QString message = QStringLiteral("Aucune imprimante par défaut sélectionnée");
-    watch();
     QCOMPARE(errorOf([&] { (void)ExecutePrintDialog(m_window); }), message);
     QCOMPARE(errorOf([&] { ExecutePrinterSetupDialog(m_window); }), message);
     QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, test::WindowFont()); }), message);
@@ -365,12 +331,10 @@ void TestPrintJob::defaultPrinter()
     const QString expected = qEnvironmentVariable("BELVA_DEFAULT_PRINTER");
     QVERIFY2(!expected.isEmpty(), "run through e2e/printing.sh");
     QString openedOn;
-    answerDialog(
-        [&](QDialog *dialog) {
-            openedOn = static_cast<QPrintDialog *>(dialog)->printer()->printerName();
-            dialog->reject();
-        },
-        this);
+    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *dialog) {
+        openedOn = static_cast<QPrintDialog *>(dialog)->printer()->printerName();
+        dialog->reject();
+    })});
     QCOMPARE(errorOf([&] { (void)ExecutePrintDialog(m_window); }), QStringLiteral("(no error)"));
     QCOMPARE(openedOn, expected);
 }

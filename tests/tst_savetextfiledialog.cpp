@@ -1,5 +1,7 @@
 #include "savetextfiledialog.h"
 
+#include "modaldriver.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -7,10 +9,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -35,10 +35,7 @@ struct Shown
 QString showDialog(SaveTextFileDialog &dialog, Shown &shown,
                    const std::function<void(QFileDialog *)> &drive, bool *questionAsked = nullptr)
 {
-    QTimer::singleShot(0, qApp, [&] {
-        auto *fd = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!fd)
-            return;
+    test::ModalDriver driver({test::Answer<QFileDialog>([&](QFileDialog *fd) {
         shown.found = true;
         shown.title = fd->windowTitle();
         if (auto *types = fd->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))) {
@@ -51,20 +48,11 @@ QString showDialog(SaveTextFileDialog &dialog, Shown &shown,
         shown.sizeGrip = fd->isSizeGripEnabled();
         shown.viewMode = fd->viewMode();
         drive(fd);
-    });
-    QTimer watchdog;
-    QObject::connect(&watchdog, &QTimer::timeout, qApp, [&] {
-        QWidget *w = QApplication::activeModalWidget();
-        if (auto *box = qobject_cast<QMessageBox *>(w)) {
-            if (questionAsked)
-                *questionAsked = true;
-            box->reject();
-        } else if (w) {
-            w->close();
-        }
-    });
-    watchdog.start(5000);
-    return dialog.execute(nullptr);
+    })});
+    const QString chosen = dialog.execute(nullptr);
+    if (questionAsked)
+        *questionAsked = !driver.boxTexts.isEmpty();
+    return chosen;
 }
 
 void typeName(QFileDialog *fd, const QString &name)

@@ -71,7 +71,7 @@ wait_for 30 line_offered || fail "the copied line is not on the clipboard"
 menu e t
 wait_window '^Patient\.\.\.$' 100 || fail "the Patient... prompt did not show"
 prompt=$FOUND
-xdotool windowfocus --sync "$prompt" 2>/dev/null || true
+focus_window "$prompt"
 xdotool key ctrl+v
 shot prompt-pasted
 xdotool key Return

@@ -7,6 +7,7 @@
 set -uo pipefail
 driver=$1
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xsession.sh"
 source "$here/private_cups.sh"
 cups_need cupsd lpstat pdftotext pdfinfo pdftoppm timeout
 

@@ -43,8 +43,7 @@ print_dialog() {
 }
 wait_for 150 print_dialog || fail "the print dialog did not show"
 dialog=$FOUND
-xdotool windowfocus --sync "$dialog" 2>/dev/null || true
-sleep 0.5
+focus_window "$dialog"
 shot print-dialog
 xdotool key Return
 wait_for 100 window_gone "$dialog" || fail "the print dialog did not close on Enter"
@@ -70,38 +69,16 @@ cups_stop
 echo "== a scheduler without any queue"
 cups_start "$WORK/empty"
 app_start "$prog"
-find_app() {
-    local name
-    for name in $(gdbus call --address "$A11Y_BUS" -d org.a11y.atspi.Registry -o /org/a11y/atspi/accessible/root \
-        -m org.a11y.atspi.Accessible.GetChildren | grep -o "':[0-9.]*'" | tr -d "'"); do
-        gdbus call --address "$A11Y_BUS" -d "$name" -o /org/a11y/atspi/accessible/root \
-            -m org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name 2>/dev/null |
-            grep -q "'BELVA MG 1.0'" && { app_name=$name; return 0; }
-    done
-    return 1
-}
-child() { # PATH INDEX
-    gdbus call --address "$A11Y_BUS" -d "$app_name" -o "$1" -m org.a11y.atspi.Accessible.GetChildAtIndex "$2" |
-        grep -o "'/org/a11y/atspi/accessible/[^']*'" | tr -d "'"
-}
-name_of() {
-    gdbus call --address "$A11Y_BUS" -d "$app_name" -o "$1" -m org.freedesktop.DBus.Properties.Get \
-        org.a11y.atspi.Accessible Name | sed -e 's/^(<.//' -e 's/.>,)$//'
-}
 menu f i
 answer_prompt ""
 wait_window '^BELVA MG 1\.0$' 100 || fail "no error box instead of the print dialog"
 box=$FOUND
 shot no-printer
 [ "$(app_visible_windows | grep -vx -e "$WIN" -e "$box")" = "" ] || fail "a window other than the error box showed"
-# The box's message, read through the accessibility bus; the app's own process
-# is found there by its name, the box is its second top-level window.
-app_name=""
-wait_for 100 find_app || fail "the program is not on the accessibility bus"
-box_message() { message=$(child "$(child /org/a11y/atspi/accessible/root 1)" 1) && [ -n "$message" ]; }
-wait_for 30 box_message || fail "the error box is not on the accessibility bus"
-message_is() { [ "$(name_of "$message")" = "Aucune imprimante par défaut sélectionnée." ]; }
-wait_for 30 message_is || fail "the error box says '$(name_of "$message")'"
+# The box's message, read through the accessibility bus.
+wait_for 100 a11y_find_app || fail "the program is not on the accessibility bus"
+wait_for 30 a11y_box_message || fail "the error box is not on the accessibility bus"
+a11y_expect "the error box's message" a11y_name "$A11Y_MESSAGE" "Aucune imprimante par défaut sélectionnée."
 xdotool key Return
 wait_for 50 window_gone "$box" || fail "the error box did not close"
 [ "$(ls "$WORK/empty/out/")" = "" ] || fail "a scheduler without queues received a job"

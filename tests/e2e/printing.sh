@@ -13,6 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xsession.sh"
 source "$here/private_cups.sh"
 cups_need cupsd lpstat ipptool pdftotext pdfinfo timeout
+[ -f /usr/share/wine/fonts/tahoma.ttf ] || skip_or_fail "Tahoma of fonts-wine is missing (run scripts/setup)"
 
 work=$(mktemp -d /tmp/belva-print.XXXXXX)
 chmod 0755 "$work"
@@ -83,15 +84,11 @@ check_job() {
 
 # Waits until COUNT documents arrived and no job is left in the queues.
 wait_jobs() {
-  local count=$1 i
-  for i in $(seq 1 300); do
-    if [ "$(ls "$work/cups/out/" | grep -c '\.pdf$')" -ge "$count" ] &&
-      [ -z "$(lpstat -W not-completed -o 2>/dev/null)" ]; then
-      return 0
-    fi
-    sleep 0.1
-  done
-  fail "only $(ls "$work/cups/out/" | grep -c '\.pdf$') of $count jobs arrived"
+  local count=$1
+  jobs_done() {
+    [ "$(ls "$work/cups/out/" | grep -c '\.pdf$')" -ge "$count" ] && [ -z "$(lpstat -W not-completed -o 2>/dev/null)" ]
+  }
+  wait_for 300 jobs_done || fail "only $(ls "$work/cups/out/" | grep -c '\.pdf$') of $count jobs arrived"
 }
 
 echo "== with printers"

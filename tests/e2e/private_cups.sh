@@ -8,13 +8,11 @@
 #   cups_stop
 # Each queue keeps the documents it receives as DIR/out/<queue>-<job>.pdf,
 # with the backend's arguments in DIR/out/<queue>-<job>.args.
+# Sourced after xsession.sh, whose wait_for bounds every wait.
 
-cups_need() {
-  local tool
-  for tool in "$@"; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: missing tool '$tool' (run scripts/setup)"; exit 1; }
-  done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../restrictions.sh"
+
+cups_need() { need_tools "$@"; }
 
 cups_start() {
   CUPS_DIR=$1; shift
@@ -108,12 +106,9 @@ CONF
   # Clients read their lpoptions and client.conf there, not in /etc/cups.
   export CUPS_SERVER=$d/cups.sock CUPS_SERVERROOT=$d/client HOME=$d/home
   unset PRINTER LPDEST
-  local i
-  for i in $(seq 1 100); do
-    if [ -S "$d/cups.sock" ] && lpstat -r >/dev/null 2>&1; then return 0; fi
-    kill -0 "$CUPS_PID" 2>/dev/null || break
-    sleep 0.1
-  done
+  # Up, or ended at start (a bad line in its files).
+  cups_up_or_ended() { [ -S "$d/cups.sock" ] && lpstat -r || ! kill -0 "$CUPS_PID"; }
+  wait_for 100 cups_up_or_ended && lpstat -r >/dev/null 2>&1 && return 0
   echo "FAIL: the private CUPS scheduler did not start"
   cat "$d/log/stdout" "$d/log/error_log" 2>/dev/null | tail -30
   cups_stop
@@ -123,8 +118,8 @@ CONF
 cups_stop() {
   if [ -n "${CUPS_PID:-}" ]; then
     kill "$CUPS_PID" 2>/dev/null || true
-    local i
-    for i in $(seq 1 50); do kill -0 "$CUPS_PID" 2>/dev/null || break; sleep 0.1; done
+    cups_ended() { ! kill -0 "$CUPS_PID"; }
+    wait_for 50 cups_ended
     kill -9 "$CUPS_PID" 2>/dev/null || true
     wait "$CUPS_PID" 2>/dev/null || true
     CUPS_PID=

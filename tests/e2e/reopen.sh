@@ -23,6 +23,7 @@ app_start "$prog"
 file_dialog() {
     wait_window "^$1\$" 100 || fail "the dialog '$1' did not show"
     local dialog=$FOUND
+    focus_window "$dialog"
     xdotool key ctrl+a
     type_text "$2"
     shot "dialog-$1"

@@ -33,6 +33,7 @@ save() {
     answer_prompt "$patient"
     wait_window '^Sauvegarder sous\.\.\.$' 100 || fail "the save dialog did not show"
     local dialog=$FOUND
+    focus_window "$dialog"
     if [ -z "$path" ]; then
         shot dialog-offered
     else
@@ -42,23 +43,24 @@ save() {
         shot dialog-typed
     fi
     xdotool key Return
+    # A question would keep the dialog open.
     wait_for 50 window_gone "$dialog" || fail "the save dialog did not close"
-    # No question and no error box: the main window is the only one left.
-    sleep 0.3
-    [ "$(app_visible_windows)" = "$WIN" ] || fail "another window showed after saving: $(app_visible_windows | xargs -r -n1 xdotool getwindowname)"
 }
 
-# expect_file ANSWERS SCORES PATIENT: the saved file holds the report of these
-# fields in Windows-1252; the date is taken before and after, for midnight.
+# expect_file ANSWERS SCORES PATIENT: the saved file comes to hold the report
+# of these fields in Windows-1252, alone in its folder; the date is taken
+# before and after, for midnight. Then the command is over, and it must have
+# shown nothing more: no error box.
 expect_file() {
     local answers=$1 scores=$2 patient=$3 want=$WORK/want.cp1252 i
-    [ "$(ls -A "$folder")" = "bilan Élodie.txt" ] ||
-        fail "the folder holds '$(ls -A "$folder" | tr '\n' '|')', not one file 'bilan Élodie.txt'"
+    saved() { [ "$(ls -A "$folder")" = "bilan Élodie.txt" ] && cmp -s "$want" "$target.txt"; }
     for i in 1 2; do
         "$expected" text "$patient" "$answers" "$scores" | iconv -f UTF-8 -t CP1252 >"$want" ||
             fail "no Windows-1252 form of the expected report"
-        cmp -s "$want" "$target.txt" && return 0
+        wait_for 50 saved && { main_idle; return 0; }
     done
+    [ "$(ls -A "$folder")" = "bilan Élodie.txt" ] ||
+        fail "the folder holds '$(ls -A "$folder" | tr '\n' '|')', not one file 'bilan Élodie.txt'"
     echo "--- expected (od -c)"
     od -c "$want" | head -30
     echo "--- file"

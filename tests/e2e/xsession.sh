@@ -1,28 +1,32 @@
 # Sourced by the end-to-end tests that drive the real program: an X server of
 # their own, a private HOME, the program in its own process group, the
-# keyboard, the menus and screenshots. Every wait is bounded.
+# keyboard, the menus and screenshots. Every wait is bounded. What the machine
+# lacks (a tool, a locale) skips the test, or fails it under CI.
 #
-#   x_need TOOL...          fails clearly when a tool is missing
+#   x_need TOOL...          each tool there, or skip (fail under CI)
 #   use_locale              LANG and LC_ALL from $BELVA_LOCALE
 #   x_init NAME             work folder $WORK, failure handling, locale
 #   x_start                 own Xvfb (DISPLAY), private HOME
 #   a11y_start              private session bus and accessibility bus ($A11Y_BUS)
+#   a11y_find_app           the program on that bus ($A11Y_APP), once it is there
+#   a11y_child PATH INDEX   a child of an accessible object of the program
+#   a11y_name PATH, a11y_text PATH   its name, its text
+#   a11y_expect WHAT GETTER PATH VALUE   waits for GETTER PATH to give VALUE
+#   a11y_box_message        the message of the open message box ($A11Y_MESSAGE)
 #   keymap_add TEXT         gives each non-ASCII character of TEXT a keycode
 #   app_start PROG          the program: $APP (pid), $WIN (main window)
+#   focus_window ID         gives the keyboard to a window, waits until it has it
 #   menu LETTER KEY...      opens a menu by its access key, then sends KEYs
+#   main_idle               the last command is over, no window on top
 #   type_text TEXT          types TEXT into the focused window
 #   shot NAME               screenshot into $WORK/NAME.png
 #   fail MESSAGE            prints the reason, keeps $WORK, exits 1
 #
 # Set BELVA_KEEP=1 to keep the work folder (screenshots, logs) after a pass.
 
-x_need() {
-    local tool
-    for tool in "$@"; do
-        command -v "$tool" >/dev/null 2>&1 ||
-            { echo "FAIL: $tool is missing (run scripts/setup)"; exit 1; }
-    done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../restrictions.sh"
+
+x_need() { need_tools "$@"; }
 
 # wait_for TENTHS COMMAND...: runs COMMAND every 0.1 s until it succeeds.
 wait_for() {
@@ -42,17 +46,14 @@ has_locale() {
 
 # The test runs in the locale $BELVA_LOCALE names (CTest runs each test in
 # fr_FR.UTF-8 and in C.UTF-8); run by hand without it, in French where the
-# machine has it. The expected texts are computed in the same locale. A
-# missing locale fails under CI and skips elsewhere (exit status 77).
+# machine has it. The expected texts are computed in the same locale.
 use_locale() {
     local want=${BELVA_LOCALE:-}
     if [ -z "$want" ]; then
         want=C.UTF-8
         has_locale fr_FR.UTF-8 && want=fr_FR.UTF-8
     elif ! has_locale "$want"; then
-        [ -n "${CI:-}" ] && { echo "FAIL: the locale $want is missing (run scripts/setup)"; exit 1; }
-        echo "SKIP: the locale $want is missing (run scripts/setup)"
-        exit 77
+        skip_or_fail "the locale $want is missing (run scripts/setup)"
     fi
     export LANG=$want LC_ALL=$want
     unset LANGUAGE
@@ -112,8 +113,7 @@ x_start() {
 
 a11y_start() {
     local launcher=/usr/libexec/at-spi-bus-launcher
-    [ -x "$launcher" ] || { echo "FAIL: $launcher is missing (Debian package at-spi2-core)"; exit 1; }
-    x_need dbus-daemon gdbus
+    x_need "$launcher" dbus-daemon gdbus
     spawn dbus-daemon --session --nofork --print-address=5 5>"$WORK/bus" >/dev/null 2>&1
     wait_for 50 test -s "$WORK/bus" || fail "no session bus"
     export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/bus")
@@ -125,6 +125,49 @@ a11y_start() {
 a11y_address() {
     gdbus call --session -d org.a11y.Bus -o /org/a11y/bus -m org.a11y.Bus.GetAddress |
         sed -e "s/^('//" -e "s/',)$//"
+}
+
+# The program's connection on the accessibility bus, found by its name.
+a11y_find_app() {
+    local name
+    for name in $(gdbus call --address "$A11Y_BUS" -d org.a11y.atspi.Registry -o /org/a11y/atspi/accessible/root \
+        -m org.a11y.atspi.Accessible.GetChildren | grep -o "':[0-9.]*'" | tr -d "'"); do
+        if gdbus call --address "$A11Y_BUS" -d "$name" -o /org/a11y/atspi/accessible/root \
+            -m org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name 2>/dev/null |
+            grep -q "'BELVA MG 1.0'"; then
+            A11Y_APP=$name
+            return 0
+        fi
+    done
+    return 1
+}
+
+a11y_child() { # PATH INDEX
+    gdbus call --address "$A11Y_BUS" -d "$A11Y_APP" -o "$1" -m org.a11y.atspi.Accessible.GetChildAtIndex "$2" |
+        grep -o "'/org/a11y/atspi/accessible/[^']*'" | tr -d "'"
+}
+
+a11y_name() {
+    gdbus call --address "$A11Y_BUS" -d "$A11Y_APP" -o "$1" -m org.freedesktop.DBus.Properties.Get \
+        org.a11y.atspi.Accessible Name | sed -e 's/^(<.//' -e 's/.>,)$//'
+}
+
+a11y_text() {
+    gdbus call --address "$A11Y_BUS" -d "$A11Y_APP" -o "$1" -m org.a11y.atspi.Text.GetText -- 0 -1 |
+        sed -e "s/^('//" -e "s/',)$//"
+}
+
+# a11y_expect WHAT GETTER PATH VALUE: waits up to 3 s for the value.
+a11y_expect() {
+    local what=$1 getter=$2 path=$3 want=$4
+    a11y_value_is() { [ "$("$getter" "$path")" = "$want" ]; }
+    wait_for 30 a11y_value_is || fail "$what is '$("$getter" "$path")', expected '$want'"
+}
+
+# A message box is the program's second top-level window; its message is the
+# box's second child.
+a11y_box_message() {
+    A11Y_MESSAGE=$(a11y_child "$(a11y_child /org/a11y/atspi/accessible/root 1)" 1) && [ -n "$A11Y_MESSAGE" ]
 }
 
 # xdotool types characters it finds in the keymap; the others it maps itself
@@ -173,13 +216,21 @@ app_start() {
 
 app_running() { kill -0 "$APP" 2>/dev/null && [[ $(ps -o stat= -p "$APP") != Z* ]]; }
 
+# focus_window ID: gives the keyboard to a window as a window manager would,
+# and waits until it has it: keys typed earlier may land in the window that
+# had it before.
+focus_window() {
+    local id=$1
+    xdotool windowfocus --sync "$id" 2>/dev/null
+    has_keyboard() { [ "$(xdotool getwindowfocus)" = "$id" ]; }
+    wait_for 30 has_keyboard || fail "the window '$(xdotool getwindowname "$id" 2>/dev/null)' did not take the keyboard"
+}
+
 # Without a window manager the focus falls to the root window when a dialog
-# closes: give it back to the main window as a window manager would.
+# closes: give it back to the main window.
 focus_main() {
     app_running || fail "the program has ended"
-    xdotool windowfocus --sync "$WIN" 2>/dev/null || fail "the main window cannot take the focus"
-    main_focused() { [ "$(xdotool getwindowfocus)" = "$WIN" ]; }
-    wait_for 30 main_focused || fail "the keyboard did not come back to the main window"
+    focus_window "$WIN"
 }
 
 # menu LETTER KEY...: Alt+LETTER, then the keys once the popup is mapped (a
@@ -193,6 +244,18 @@ menu() {
     popup_open() { [ "$(app_visible_windows | wc -l)" -gt "$before" ]; }
     wait_for 30 popup_open || fail "the menu of Alt+$letter did not open"
     xdotool key --delay 60 "$@"
+}
+
+# main_idle: the last command is over and no window stands on the main one:
+# no other window of the program shows, and the main window opens its Fichier
+# menu and closes it again (a key it could not take while a box was up).
+main_idle() {
+    only_main() { [ "$(app_visible_windows)" = "$WIN" ]; }
+    others() { app_visible_windows | grep -vx "$WIN" | xargs -r -n1 xdotool getwindowname | paste -sd '|'; }
+    only_main || fail "another window showed: $(others)"
+    # The first Escape closes the menu, the second leaves the menu bar.
+    menu f Escape Escape
+    wait_for 30 only_main || fail "another window showed: $(others)"
 }
 
 # wait_window REGEX TENTHS: the first visible window of the program whose
@@ -209,7 +272,7 @@ window_gone() { ! app_visible_windows | grep -qx "$1"; }
 answer_prompt() {
     wait_window '^Patient\.\.\.$' 100 || fail "the Patient... prompt did not show"
     local box=$FOUND
-    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    focus_window "$box"
     shot prompt
     if [ "$1" = --cancel ]; then
         xdotool key Escape

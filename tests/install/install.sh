@@ -5,9 +5,8 @@
 #   install.sh <build dir>
 set -uo pipefail
 build=${1:?usage: install.sh <build dir>}
-for tool in cmake desktop-file-validate appstreamcli; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing"; exit 1; }
-done
+source "$(dirname "$0")/../restrictions.sh"
+need_tools cmake desktop-file-validate appstreamcli
 prefix=$(mktemp -d /tmp/belva-install.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
 failed=0

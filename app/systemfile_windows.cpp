@@ -12,6 +12,11 @@
 
 #include <algorithm>
 
+// Newer than the MinGW-w64 headers: "An operation is not supported on a directory."
+#ifndef ERROR_DIRECTORY_NOT_SUPPORTED
+#define ERROR_DIRECTORY_NOT_SUPPORTED 336L
+#endif
+
 namespace belva {
 
 QString SystemErrorText(int errnum, const char *)

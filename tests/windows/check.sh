@@ -83,6 +83,11 @@ timeout 180 "$WINE" wineboot -i >"$WORK/wineboot.log" 2>&1 || {
     exit 1
 }
 echo "== $("$WINE" --version 2>/dev/null || echo wine)"
+# Windows has Tahoma and MS Sans Serif; Debian's Wine leaves its own
+# look-alikes (fonts-wine) out of a fresh prefix, where they stand in for them.
+cp /usr/share/wine/fonts/tahoma*.ttf /usr/share/wine/fonts/ms_sans_serif.ttf /usr/share/wine/fonts/sserif*.fon \
+    "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null ||
+    echo "NOTE: Wine's own Tahoma and MS Sans Serif (fonts-wine) are missing: Wine substitutes other fonts"
 
 appdir=""
 unpack() {

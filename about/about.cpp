@@ -1,13 +1,13 @@
 #include "about.h"
 
 #include "notices.h"
+#include "placement.h"
 #include "ui_tfabout.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QKeyEvent>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -47,9 +47,7 @@ TFAbout::TFAbout(QWidget *parent) : QDialog(parent), ui(new Ui::TFAbout)
     ui->Line2->Pen()->SetColor(Qt::white);
     connect(ui->Button1, &QPushButton::clicked, this, &TFAbout::Button1Click);
 
-    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    belva::CentreOnScreen(this);
     FormCreate();
 }
 

@@ -1,6 +1,7 @@
 #include "errorhandler.h"
 
 #include "notices.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -32,7 +33,7 @@ void ShowError(const QString &message) noexcept
             window->activateWindow();
     } catch (...) {
         // No box could be shown (out of memory): say so where we still can.
-        std::fputs("BELVA MG 1.0 : une erreur n'a pas pu être affichée\n", stderr);
+        std::fputs("BELVA MG " BELVA_VERSION " : une erreur n'a pas pu être affichée\n", stderr);
     }
 }
 

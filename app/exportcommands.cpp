@@ -14,7 +14,7 @@ QString TForm1::memoText() const
     // Raw text keeps every character as set (toPlainText would turn a
     // no-break space into a blank); blocks end where the report's CR LF were.
     QString text = memo()->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    text.replace(QChar::ParagraphSeparator, QString::fromUtf16(belva::ReportLineEnd));
     return text;
 }
 

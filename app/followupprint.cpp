@@ -1,16 +1,11 @@
 // The follow-up printed: title, table and chart on one page.
 #include "followupwindow.h"
 
-#include "currentprinter.h"
-#include "errors.h"
 #include "followupchart.h"
-#include "printing.h"
+#include "printerjob.h"
 
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QPrinter>
-#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -133,12 +128,6 @@ qreal drawParagraph(QPainter &p, const QString &text, const QFont &font, qreal l
     return used.height();
 }
 
-int screenDpi()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInchY()) : 96;
-}
-
 } // namespace
 
 void PaintFollowUpPage(QPainter &p, const QRectF &page, const FollowUp &followUp, QChar decimalSeparator,
@@ -190,28 +179,12 @@ void PaintFollowUpPage(QPainter &p, const QRectF &page, const FollowUp &followUp
 void PrintFollowUp(const FollowUp &followUp, QChar decimalSeparator, const QFont &windowFont)
 {
     // The job prints what it was given, whatever the window does meanwhile.
-    const FollowUp job = followUp;
-    QPrinter &printer = CurrentPrinter::get();
-    if (CurrentPrinter::jobOpen())
-        throw Error(QStringLiteral("Impression en cours"));
-    printer.setDocName(QString());
-    QPainter painter;
-    if (!printer.isValid() || !painter.begin(&printer))
-        throw Error(QStringLiteral("Imprimante sélectionnée incorrecte"));
-    CurrentPrinter::beginJob();
-    struct EndJob
-    {
-        QPainter &painter;
-        ~EndJob()
-        {
-            painter.end();
-            CurrentPrinter::endJob();
-        }
-    } end{painter};
+    const FollowUp copy = followUp;
+    PrinterJob job;
     // A little larger than the test report's print: a page of figures.
-    QFont font = PrintFont(windowFont, screenDpi(), printer.logicalDpiY());
+    QFont font = job.printFont(windowFont);
     font.setPixelSize(int(std::lround(font.pixelSize() * 1.25)));
-    PaintFollowUpPage(painter, QRectF(0, 0, printer.width(), printer.height()), job, decimalSeparator, font);
+    PaintFollowUpPage(job.painter(), QRectF(QPointF(0, 0), QSizeF(job.page())), copy, decimalSeparator, font);
 }
 
 } // namespace belva

@@ -3,9 +3,11 @@
 
 #include "errorhandler.h"
 #include "followupchart.h"
-#include "printing.h"
+#include "placement.h"
+#include "printdialogs.h"
 #include "reportexport.h"
 #include "savedtestfile.h"
+#include "scoring.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -14,16 +16,6 @@
 #include <QTableWidgetItem>
 
 namespace belva {
-
-namespace {
-
-QChar localeDecimalSeparator()
-{
-    const QString point = QLocale().decimalPoint();
-    return point.isEmpty() ? QChar(u'.') : point.front();
-}
-
-} // namespace
 
 FollowUpFiles ReadFollowUpFiles(const QStringList &paths, const QLocale &locale)
 {
@@ -71,13 +63,16 @@ FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Fo
     connect(ui->CloseButton, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
+
+    // Made once, when first asked for: it opens centred, then stays where it is put.
+    CentreOnScreen(this);
 }
 
 FollowUpWindow::~FollowUpWindow() = default;
 
 QChar FollowUpWindow::decimalSeparator() const
 {
-    return localeDecimalSeparator();
+    return LocaleDecimalSeparator();
 }
 
 void FollowUpWindow::setFollowUp(const FollowUp &followUp)

@@ -10,8 +10,6 @@ namespace belva {
 
 QStringList ExecuteOpenTextFileDialog(QWidget *parent, const QString &title, const QString &folder, bool several)
 {
-    DisableQtDialogSettings();
-
     QPointer<QFileDialog> dialog = new QFileDialog(parent, title);
     dialog->setObjectName(QStringLiteral("OpenTextFileDialog"));
     dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ReadOnly);

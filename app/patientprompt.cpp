@@ -1,82 +1,15 @@
 #include "patientprompt.h"
 #include "ui_patientprompt.h"
 
-#include "encoding.h"
+#include "patientnamevalidator.h"
+#include "placement.h"
+#include "windowfont.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPointer>
-#include <QScreen>
-
-#include <algorithm>
 
 namespace belva {
-
-namespace {
-
-bool isLineEnd(QChar c)
-{
-    switch (c.unicode()) {
-    case u'\n': case u'\v': case u'\f': case u'\r': case 0x85: case 0x2028: case 0x2029:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The character at i, a surrogate pair whole.
-QString characterAt(const QString &text, qsizetype i)
-{
-    const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-    return text.mid(i, pair ? 2 : 1);
-}
-
-} // namespace
-
-PatientNameValidator::PatientNameValidator(QLineEdit *edit)
-    : QValidator(edit), m_before(edit->text())
-{
-    // The line edit validates an edit before it reports the new text.
-    connect(edit, &QLineEdit::textChanged, this, [this](const QString &text) { m_before = text; });
-}
-
-QValidator::State PatientNameValidator::validate(QString &input, int &pos) const
-{
-    // What an edit inserts ends at the caret. The length limit may have cut
-    // a surrogate pair there: that character did not fit.
-    QString text = input;
-    int caret = qBound(0, pos, int(text.size()));
-    if (caret > 0 && text[caret - 1].isHighSurrogate()
-        && !(caret < text.size() && text[caret].isLowSurrogate())) {
-        text.remove(--caret, 1);
-    }
-    // Text already in the entry has no line end: one comes from the paste,
-    // whose rest it ends.
-    const auto lineEnd = std::find_if(text.cbegin(), text.cend(), isLineEnd);
-    if (lineEnd != text.cend()) {
-        const int at = int(lineEnd - text.cbegin());
-        text.remove(at, (caret > at ? caret : text.size()) - at);
-        caret = qMin(caret, at);
-    }
-    text.replace(u'\t', u' ');
-    if (text != input && text == m_before)
-        return Invalid; // nothing was inserted
-
-    qsizetype bad = EncodeWindows1252(text).firstUnencodable;
-    for (qsizetype i = 0; i < text.size() && (bad < 0 || i < bad); ++i) {
-        if (text[i].category() == QChar::Other_Control) {
-            bad = i;
-            break;
-        }
-    }
-    if (bad >= 0) {
-        Q_EMIT refused(characterAt(text, bad));
-        return Invalid;
-    }
-    input = text;
-    pos = caret;
-    return Acceptable;
-}
 
 namespace {
 
@@ -100,10 +33,7 @@ int DialogUnits::down(int eighths) const
 
 DialogUnits DialogBaseUnits(const QFont &font)
 {
-    const QFontMetrics fm(font);
-    const int letters = fm.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return {(letters / 26 + 1) / 2, fm.height()};
+    return {AverageCharWidth(font), QFontMetrics(font).height()};
 }
 
 PatientDialog::PatientDialog(QWidget *parent)
@@ -111,9 +41,7 @@ PatientDialog::PatientDialog(QWidget *parent)
 {
     ui->setupUi(this);
     // The program's window font; a dialog does not inherit its parent's.
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(11);
-    setFont(f);
+    setFont(WindowFont());
     auto *validator = new PatientNameValidator(ui->Edit);
     ui->Edit->setValidator(validator);
     connect(validator, &PatientNameValidator::refused, this, &PatientDialog::refuse);
@@ -180,20 +108,9 @@ void PatientDialog::layOut()
     setFixedSize(du.across(180), buttonTop + buttonHeight + 13);
 }
 
-void PatientDialog::centreOnScreen()
-{
-    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.x() + (area.width() - outer.width()) / 2,
-         area.y() + (area.height() - outer.height()) / 2);
-}
-
 void PatientDialog::showEvent(QShowEvent *event)
 {
-    centreOnScreen();
+    CentreOnScreen(this);
     QDialog::showEvent(event);
 }
 

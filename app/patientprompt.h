@@ -1,36 +1,16 @@
 #pragma once
 
 #include <QDialog>
-#include <QValidator>
 
 #include <memory>
 
 class QFont;
-class QLineEdit;
 
 namespace Ui {
 class PatientDialog;
 }
 
 namespace belva {
-
-// The patient's name as a saved report can hold it. A pasted text ends at
-// its first line end and its tabs become blanks; a character Windows-1252
-// cannot hold, or another control character, refuses the whole edit and is
-// named by refused().
-class PatientNameValidator : public QValidator
-{
-    Q_OBJECT
-public:
-    explicit PatientNameValidator(QLineEdit *edit);
-    State validate(QString &input, int &pos) const override;
-
-Q_SIGNALS:
-    void refused(const QString &character) const;
-
-private:
-    QString m_before; // the text before the edit being validated
-};
 
 // Dialog base units of a font, in pixels: the average width of its letters
 // and its character height. Dialog layouts count in quarters of the first
@@ -65,7 +45,6 @@ protected:
 private:
     void refuse(const QString &character);
     void layOut();
-    void centreOnScreen();
 
     std::unique_ptr<Ui::PatientDialog> ui;
 };

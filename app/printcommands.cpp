@@ -1,6 +1,7 @@
 // Imprimer and Configuration imprimante.
 #include "tform1.h"
 
+#include "printdialogs.h"
 #include "printing.h"
 
 #include <QPlainTextEdit>

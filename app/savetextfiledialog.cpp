@@ -8,19 +8,11 @@
 #include <QListView>
 #include <QPointer>
 #include <QScreen>
-#include <QSettings>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeView>
 
 namespace belva {
-
-void DisableQtDialogSettings()
-{
-    // A folder no one can create, not even root: nothing is read, nothing written.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null/belva"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/dev/null/belva"));
-}
 
 namespace {
 
@@ -94,8 +86,6 @@ void FitFileDialog(QFileDialog *dialog)
 
 QString SaveTextFileDialog::execute(QWidget *parent)
 {
-    DisableQtDialogSettings();
-
     QPointer<QFileDialog> dialog = new QFileDialog(parent, QStringLiteral("Sauvegarder sous..."));
     dialog->setObjectName(QStringLiteral("SaveTextFileDialog1"));
     // Qt's own dialog behaves alike on every desktop and can be driven by tests.

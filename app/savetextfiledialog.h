@@ -23,12 +23,6 @@ private:
     QString m_fileName;
 };
 
-// Keeps Qt's own dialogs from reading and writing their shared settings file
-// (~/.config/QtProject.conf: folders visited, view state): the program stores
-// nothing between runs. Process-wide; call once at start-up (the save dialog
-// calls it too).
-void DisableQtDialogSettings();
-
 // Resizable, with room for the side bar's place names and the file names.
 void FitFileDialog(QFileDialog *dialog);
 

@@ -1,34 +1,44 @@
 #include "startup.h"
 
 #include "notices.h"
-#include "savetextfiledialog.h"
+#include "windowfont.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QImage>
 #include <QPixmap>
-#include <QResource>
 #include <QLibraryInfo>
+#include <QResource>
+#include <QSettings>
 #include <QTranslator>
 #include <cfenv>
 #include <cstring>
 
 namespace belva {
 
+namespace {
+
+// Keeps Qt's own dialogs from reading and writing their shared settings file
+// (~/.config/QtProject.conf: folders visited, view state).
+void disableQtDialogSettings()
+{
+    // A folder no one can create, not even root: nothing is read, nothing written.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null/belva"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/dev/null/belva"));
+}
+
+} // namespace
+
 QFont LoadWindowFont(const QString &fontFile)
 {
-    QString family = QStringLiteral("Tahoma");
     if (QFile::exists(fontFile)) {
         const int id = QFontDatabase::addApplicationFont(fontFile);
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         if (!families.isEmpty())
-            family = families.constFirst();
+            return WindowFont(families.constFirst());
     }
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
+    return WindowFont();
 }
 
 QIcon ApplicationIcon()
@@ -68,7 +78,7 @@ void SetUpApplication(QApplication &app, const QString &fontFile)
     QApplication::setFont(LoadWindowFont(fontFile));
 
     // Nothing is kept between runs, not even the file dialogs' last folders.
-    DisableQtDialogSettings();
+    disableQtDialogSettings();
 }
 
 } // namespace belva

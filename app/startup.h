@@ -12,12 +12,15 @@ namespace belva {
 inline constexpr char16_t WindowFontFile[] = u"/usr/share/wine/fonts/tahoma.ttf";
 
 // Everything the application needs before its window exists: floating-point
-// rounding, the title "BELVA MG 1.0", the icon, Qt's French texts and the
-// window font (Tahoma 11 px from fontFile when present).
+// rounding, the title "BELVA MG 1.0", the icon, Qt's French texts, the
+// window font (Tahoma 11 px from fontFile when present), and Qt's own dialogs
+// kept from their shared settings file (~/.config/QtProject.conf: folders
+// visited, view state), for the program stores nothing between runs.
 void SetUpApplication(QApplication &app, const QString &fontFile = QString::fromUtf16(WindowFontFile));
 
-// Tahoma, 11 pixels; fontFile is registered first when it exists. Without
-// it, whatever fontconfig gives for Tahoma (a sans serif) at the same size.
+// The window font (WindowFont), fontFile registered first when it exists.
+// Without it, whatever fontconfig gives for Tahoma (a sans serif) at the same
+// size.
 [[nodiscard]] QFont LoadWindowFont(const QString &fontFile);
 
 // The program's own icon, 16 to 64 pixels, for its windows. The same artwork

@@ -8,8 +8,10 @@
 #include "hh.h"
 #include "printing.h"
 #include "notices.h"
+#include "placement.h"
 #include "questionnaire.h"
 #include "scoring.h"
+#include "windowfont.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -17,18 +19,10 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QStatusBar>
 
 namespace {
-
-QChar localeDecimalSeparator()
-{
-    const QString point = QLocale().decimalPoint();
-    return point.isEmpty() ? QChar(u'.') : point.front();
-}
 
 // Every text write compares first: an equal text is left alone, so it raises
 // no change event.
@@ -52,7 +46,7 @@ TForm1::TForm1(QWidget *parent)
     , ui(new Ui::TForm1)
     , m_statusPanel0(new QLabel(this))
     , m_statusPanel1(new QLabel(this))
-    , m_decimalSeparator(localeDecimalSeparator())
+    , m_decimalSeparator(belva::LocaleDecimalSeparator())
     , AboutBox1(new TAboutBox(this))
 {
     ui->setupUi(this);
@@ -123,14 +117,13 @@ TForm1::TForm1(QWidget *parent)
 
     AboutBox1->setObjectName(QStringLiteral("AboutBox1"));
     AboutBox1->SetProductName(QStringLiteral("BELVA MG"));
-    AboutBox1->SetVersion(QStringLiteral("Version 1.0 Win9x - WinXP"));
+    AboutBox1->SetVersion(QString::fromUtf16(belva::AboutVersion));
 
     // Client area 585 × 505 below the menu bar, held fixed, centred.
     const int menuHeight = ui->MainMenu1->heightForWidth(ClientWidth);
     resize(ClientWidth, (menuHeight > 0 ? menuHeight : ui->MainMenu1->sizeHint().height()) + ClientHeight);
     WMGetMinMaxInfo();
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    belva::CentreOnScreen(this);
 
     m_answers[0]->setFocus();
 }
@@ -217,7 +210,7 @@ void TForm1::WMGetMinMaxInfo()
 void TForm1::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LocaleChange)
-        m_decimalSeparator = localeDecimalSeparator();
+        m_decimalSeparator = belva::LocaleDecimalSeparator();
     QMainWindow::changeEvent(event);
 }
 
@@ -235,7 +228,7 @@ void TForm1::fitCaptionFont()
 {
     // Without Tahoma, fontconfig's substitute may be wider: narrow the window
     // font until every caption fits beside its field. Tahoma fits as laid out.
-    if (QFontInfo(font()).family() == QLatin1String("Tahoma"))
+    if (QFontInfo(font()).family() == QString::fromUtf16(belva::WindowFontFamily))
         return;
     const QList<QLabel *> captions = {
         ui->Label1,  ui->Label2,  ui->Label3,  ui->Label4,  ui->Label5,  ui->Label6,  ui->Label7,  ui->Label8,

@@ -2,6 +2,8 @@
 // (menu bar, 5 group boxes, 24 labels, 20 editable drop-downs, 4 read-only
 // fields, status bar with two panels), with no logic, no font loading, no
 // translations and no icon.
+#include "notices.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,7 +18,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QMainWindow window;
-    window.setWindowTitle(QString::fromUtf8("BELVA MG 1.0 - Qualité de vie dans l'insuffisance veineuse chronique."));
+    window.setWindowTitle(QString::fromUtf16(belva::MainWindowCaption));
 
     QMenu *file = window.menuBar()->addMenu(QStringLiteral("&Fichier"));
     file->addAction(QStringLiteral("&Nouveau"));

@@ -1,14 +1,15 @@
 // The print layout of the test report: its lines, as the report buffer holds
 // them, through the printer text device in the print font at 600 dpi.
 // Run: bench_printlayout -median 9 (offscreen unless QT_QPA_PLATFORM is set).
+#include "printerjob.h"
 #include "printertextdevice.h"
 #include "printing.h"
 #include "reports.h"
-
-#include "reportbuffer.h"
+#include "startup.h"
+#include "tform1.h"
 
 #include <QApplication>
-#include <QFontDatabase>
+#include <QFile>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -16,8 +17,6 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <optional>
 
 using namespace belva;
 
@@ -27,15 +26,6 @@ constexpr int Dpi = 600;
 constexpr int DotsPerMeter = 23622; // 600 dpi
 // A4 at 600 dpi less a sixth of an inch of unprintable border all round.
 const QSize Page(4960 - 200, 7016 - 200);
-
-QStringList reportLines()
-{
-    QPlainTextEdit memo;
-    test::SetUpMemo(memo);
-    memo.setPlainText(BuildTestReport(test::GoldenFields(QStringLiteral("Dupont-Lefebvre Jean-Étienne")),
-                                      ReportVariant::Print));
-    return MemoLines(&memo);
-}
 
 // Measures as the printer does, draws nothing.
 class MeasuringSurface : public TextSurface
@@ -59,29 +49,6 @@ private:
     QFontMetrics m_metrics;
 };
 
-// Measures and draws with a painter, as the print job does.
-class PainterSurface : public TextSurface
-{
-public:
-    explicit PainterSurface(QPainter &painter) : m_painter(painter), m_metrics(painter.fontMetrics()) {}
-
-    int cellHeight() const override { return m_metrics.height(); }
-    int averageCharWidth() const override { return m_metrics.averageCharWidth(); }
-    QSize measure(QStringView run) const override
-    {
-        return {m_metrics.horizontalAdvance(run.toString()), m_metrics.height()};
-    }
-    void draw(int x, int y, QStringView run) override
-    {
-        m_painter.drawText(x, y + m_metrics.ascent(), run.toString());
-    }
-    void newPage() override {}
-
-private:
-    QPainter &m_painter;
-    QFontMetrics m_metrics;
-};
-
 void layOut(TextSurface &surface, const QStringList &lines)
 {
     PrinterTextDevice device(surface, Page);
@@ -99,11 +66,17 @@ class BenchPrintLayout : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")) >= 0,
-                 "Tahoma is missing: run scripts/setup");
-        m_lines = reportLines();
+        SetUpApplication(*qApp);
+        QVERIFY2(QFile::exists(QString::fromUtf16(WindowFontFile)), "Tahoma is missing: run scripts/setup");
+        // The print report of a whole test, in the main window's report buffer.
+        TForm1 form;
+        ReportFields fields = form.reportFields();
+        fields.date = QStringLiteral("08/12/2026");
+        fields.patient = QStringLiteral("Dupont-Lefebvre Jean-Étienne");
+        form.memo()->setPlainText(BuildTestReport(fields, ReportVariant::Print));
+        m_lines = MemoLines(form.memo());
         QCOMPARE(m_lines.size(), 52);
-        m_font = PrintFont(test::WindowFont(), 96, Dpi);
+        m_font = PrintFont(form.memo()->font(), 96, Dpi);
         QCOMPARE(m_font.pixelSize(), 67);
     }
 

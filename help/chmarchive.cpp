@@ -1,6 +1,6 @@
 #include "chmarchive.h"
 
-#include "hh.h"
+#include "viewerlibrary.h"
 
 #include <QFile>
 #include <QRegularExpression>

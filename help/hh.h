@@ -3,42 +3,19 @@
 #include <QString>
 
 class QWidget;
-struct chmFile;
-struct chmUnitInfo;
 
-// The help viewer binding. The viewer library (chmlib) is loaded at start-up
-// from the path GetViewerLibraryPath finds and released at the end; the
-// viewer windows read the help file through its entry points.
+// The help viewer binding. The viewer library (chmlib, viewerlibrary.h) is
+// loaded at start-up and released at the end; the viewer windows
+// (helpviewer.h) read the help file through its entry points.
 namespace belva::hh {
 
 inline constexpr quint32 HH_DISPLAY_TOPIC = 0;
 inline constexpr quint32 HH_CLOSE_ALL = 18;
 
-inline constexpr bool LoadAtStartup = true;
-
-// Overrides where the viewer library is looked for; set and empty means none.
-inline constexpr char ViewerLibraryVariable[] = "BELVA_CHMLIB";
-inline constexpr char ViewerLibraryName[] = "libchm.so.1";
 inline constexpr char16_t HelpFileName[] = u"BelvaMG.chm";
 
-// The library's functions the viewer needs; each empty until resolved.
-struct EntryPoints
-{
-    chmFile *(*chm_open)(const char *filename) = nullptr;
-    void (*chm_close)(chmFile *h) = nullptr;
-    int (*chm_resolve_object)(chmFile *h, const char *objPath, chmUnitInfo *ui) = nullptr;
-    long long (*chm_retrieve_object)(chmFile *h, chmUnitInfo *ui, unsigned char *buf,
-                                     unsigned long long addr, long long len) = nullptr;
-};
-
-// The viewer library's file, or empty when there is none.
-[[nodiscard]] QString GetViewerLibraryPath();
-void LoadViewerLibrary();
+// Closes every viewer window, then frees the viewer library.
 void UnloadViewerLibrary();
-[[nodiscard]] bool ViewerLibraryLoaded();
-[[nodiscard]] const EntryPoints &ViewerEntryPoints();
-// Loaded, with every entry point the viewer needs.
-[[nodiscard]] bool ViewerAvailable();
 
 // HH_DISPLAY_TOPIC opens the file's default topic in a viewer window owned by
 // `owner` (none: a top-level window of its own); HH_CLOSE_ALL closes every

@@ -1,6 +1,6 @@
 #include "hh_funcs.h"
 
-#include "hh.h"
+#include "viewerlibrary.h"
 
 #include <QDateTime>
 #include <QFile>

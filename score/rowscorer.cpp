@@ -3,7 +3,6 @@
 #include "scoring.h"
 
 #include <cstring>
-#include <numeric>
 #include <vector>
 
 namespace belva::score {

@@ -3,7 +3,6 @@
 #include "scoring.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace belva {
 

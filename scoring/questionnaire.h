@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <array>
 
 // The fixed questionnaire: twenty items in four dimensions. The window, the
@@ -24,7 +23,6 @@ struct DimensionInfo
     const char16_t *reportLabel;   // label of the report's score line
     int reportTabs;                // tabs between that label and the value
     const char16_t *reportHeading; // heading of the item block in the test report
-    const char *fieldName;         // object name of the score field
 };
 
 struct ItemInfo

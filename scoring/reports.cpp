@@ -16,7 +16,7 @@ struct Lines
     void add(const QString &line)
     {
         if (!first)
-            text += QLatin1String("\r\n");
+            text += QStringView(ReportLineEnd);
         first = false;
         text += line;
     }
@@ -61,7 +61,7 @@ QString BuildTestReport(const ReportFields &f, ReportVariant variant)
     out.add(QString());
     out.tabbed();
     out.tabbed(QStringLiteral("BELVA - Qualité de vie dans l'insuffisance veineuse chronique"));
-    out.tabbed(QStringLiteral("Imprimé sur BelvaMG 1.0 ") + QString::fromUtf16(MakerNotice));
+    out.tabbed(QString::fromUtf16(PrintedBy) + QString::fromUtf16(MakerNotice));
     out.tabbed(separatorA);
     out.tabbed(QStringLiteral("Nom patient : ") + f.patient);
     out.tabbed(QStringLiteral("Date du test : ") + f.date);

@@ -19,6 +19,7 @@ struct ReportFields
 
 enum class ReportVariant { Text, Print };
 
+// Every report's lines end in CR LF, the last one excepted.
 inline constexpr char16_t ReportLineEnd[] = u"\r\n";
 
 // "SCORES DU TEST BELVA du : <date>" and the five score lines (8 lines).

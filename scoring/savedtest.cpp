@@ -53,7 +53,7 @@ const std::vector<LineForm> &lineForms()
 
         const QString notice = QString::fromUtf16(MakerNotice);
         std::vector<LineForm> out;
-        for (const QString &line : BuildTestReport(f, ReportVariant::Text).split(QLatin1String("\r\n"))) {
+        for (const QString &line : BuildTestReport(f, ReportVariant::Text).split(QString::fromUtf16(ReportLineEnd))) {
             LineForm form{line};
             const char16_t last = line.isEmpty() ? 0 : line.back().unicode();
             if (line.endsWith(notice)) {
@@ -150,7 +150,7 @@ SavedTestReading ReadSavedTest(QByteArrayView bytes, const QString &fileName)
 
     // The first line is empty: the file begins with its line end.
     const QString text = DecodeWindows1252(bytes);
-    const QString lineEnd = text.startsWith(QLatin1String("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    const QString lineEnd = QString::fromUtf16(text.startsWith(QStringView(ReportLineEnd)) ? ReportLineEnd : u"\n");
     QStringList lines = text.split(lineEnd);
     const std::vector<LineForm> &forms = lineForms();
     const auto count = qsizetype(forms.size());
@@ -237,13 +237,13 @@ SavedTestReading ReadSavedTest(QIODevice &device, const QString &fileName)
 
 QString RebuildSavedTest(const SavedTest &test)
 {
-    QStringList lines = BuildTestReport(test.fields, ReportVariant::Text).split(QLatin1String("\r\n"));
+    QStringList lines = BuildTestReport(test.fields, ReportVariant::Text).split(QString::fromUtf16(ReportLineEnd));
     for (qsizetype n = 0; n < lines.size(); ++n) {
         const LineForm &form = lineForms()[size_t(n)];
         if (form.slot == Slot::Notice)
             lines[n] = form.fixed + test.notice;
     }
-    return lines.join(QLatin1String("\r\n"));
+    return lines.join(QStringView(ReportLineEnd));
 }
 
 } // namespace belva

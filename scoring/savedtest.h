@@ -23,8 +23,8 @@ struct SavedTest
     // Date, patient, answers, score texts and status text as the file holds
     // them (score texts with the file's decimal separator).
     ReportFields fields;
-    // Line 4 after "Imprimé sur BelvaMG 1.0 ": the notice of the program that
-    // wrote the file.
+    // Line 4 after PrintedBy ("Imprimé sur BelvaMG 1.0 "): the notice of the
+    // program that wrote the file.
     QString notice;
 };
 

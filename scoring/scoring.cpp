@@ -1,6 +1,7 @@
 #include "scoring.h"
 
-#include <cfenv>
+#include <QLocale>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -157,6 +158,12 @@ QString FormatScore(long double value, QChar decimalSeparator)
     QString text = QString::fromLatin1(buf);
     text.replace(u'.', decimalSeparator);
     return text;
+}
+
+QChar LocaleDecimalSeparator()
+{
+    const QString point = QLocale().decimalPoint();
+    return point.isEmpty() ? QChar(u'.') : point.front();
 }
 
 } // namespace belva

@@ -35,6 +35,9 @@ inline constexpr char16_t StatusPrefix[] = u"Score global (%) : ";
 // the first answer that does not convert; there is no partial result.
 [[nodiscard]] ScoreSet ComputeScores(const AnswerTexts &answers, QChar decimalSeparator);
 
+// The decimal separator of the user's locale (QLocale()); "." when it has none.
+[[nodiscard]] QChar LocaleDecimalSeparator();
+
 // The percentage of a dimension from the sum of its answers (a pro-rated sum
 // need not be whole): the division first, then × 100, in extended precision.
 [[nodiscard]] double DimensionPercent(long double sum, int divisor);

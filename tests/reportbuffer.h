@@ -1,24 +1,16 @@
 #pragma once
 
 // The report buffer and window font as the main window sets them up, for the
-// tests and benchmarks of printing.
+// tests of printing.
 
 #include "goldenfields.h"
 #include "printing.h"
+#include "windowfont.h"
 
-#include <QFont>
 #include <QFrame>
 #include <QPlainTextEdit>
 
 namespace belva::test {
-
-// The window font: Tahoma, 11 pixels.
-inline QFont WindowFont()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    return font;
-}
 
 // A report buffer set up as the main window's Memo1.
 inline void SetUpMemo(QPlainTextEdit &memo)

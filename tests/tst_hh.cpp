@@ -4,6 +4,7 @@
 #include "hh_funcs.h"
 #include "modaldriver.h"
 #include "restrictions.h"
+#include "viewerlibrary.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>

@@ -1,3 +1,4 @@
+#include "patientnamevalidator.h"
 #include "patientprompt.h"
 
 #include "modaldriver.h"

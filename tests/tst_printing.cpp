@@ -1,15 +1,12 @@
 #include "printing.h"
 #include "reports.h"
 
-#include "modaldriver.h"
 #include "reportbuffer.h"
 #include "restrictions.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -48,9 +45,6 @@ private slots:
     void memoLines();
     void memoLinesMatchTheShownControl_data();
     void memoLinesMatchTheShownControl();
-    void dialogPosition_data();
-    void dialogPosition();
-    void dialogPlacedWhenShown();
 };
 
 void TestPrinting::initTestCase()
@@ -73,11 +67,11 @@ void TestPrinting::printFont_data()
     QFont px4(QStringLiteral("Tahoma"));
     px4.setPixelSize(4);
 
-    QTest::newRow("11 px at 96 dpi on 600 dpi") << test::WindowFont() << 96 << 600 << 67;
-    QTest::newRow("11 px at 96 dpi on 300 dpi") << test::WindowFont() << 96 << 300 << 33;
-    QTest::newRow("11 px at 96 dpi on 1200 dpi") << test::WindowFont() << 96 << 1200 << 133;
-    QTest::newRow("same resolution keeps the pixels") << test::WindowFont() << 96 << 96 << 11;
-    QTest::newRow("11 px at 120 dpi on 600 dpi") << test::WindowFont() << 120 << 600 << 58; // 6.6 -> 7 pt
+    QTest::newRow("11 px at 96 dpi on 600 dpi") << WindowFont() << 96 << 600 << 67;
+    QTest::newRow("11 px at 96 dpi on 300 dpi") << WindowFont() << 96 << 300 << 33;
+    QTest::newRow("11 px at 96 dpi on 1200 dpi") << WindowFont() << 96 << 1200 << 133;
+    QTest::newRow("same resolution keeps the pixels") << WindowFont() << 96 << 96 << 11;
+    QTest::newRow("11 px at 120 dpi on 600 dpi") << WindowFont() << 120 << 600 << 58; // 6.6 -> 7 pt
     QTest::newRow("point size") << pointFont << 96 << 600 << 67;
     QTest::newRow("half a point rounds up") << px14 << 96 << 600 << 92;   // 10.5 -> 11 pt
     QTest::newRow("half a dot rounds up") << px4 << 96 << 300 << 13;      // 3 pt -> 12.5 dots
@@ -100,9 +94,9 @@ void TestPrinting::printFont()
 void TestPrinting::memoTabStops()
 {
     // Tahoma 11 px: "a".."Z" is 313 pixels wide, 6.02 on average.
-    QCOMPARE(QFontMetrics(test::WindowFont()).horizontalAdvance(
+    QCOMPARE(QFontMetrics(WindowFont()).horizontalAdvance(
                  QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ")), 313);
-    QCOMPARE(MemoTabStopDistance(test::WindowFont()), 48);
+    QCOMPARE(MemoTabStopDistance(WindowFont()), 48);
 }
 
 void TestPrinting::memoLines_data()
@@ -174,45 +168,6 @@ void TestPrinting::memoLinesMatchTheShownControl()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(memo->viewport()->width(), memo->maximumViewportSize().width());
     QCOMPARE(hidden, shownLines(*memo));
-}
-
-void TestPrinting::dialogPosition_data()
-{
-    QTest::addColumn<QRect>("monitor");
-    QTest::addColumn<QSize>("dialog");
-    QTest::addColumn<QPoint>("expected");
-
-    QTest::newRow("centred, a third down") << QRect(0, 0, 1280, 1024) << QSize(400, 301) << QPoint(440, 241);
-    QTest::newRow("divisions truncate") << QRect(0, 0, 1281, 1025) << QSize(400, 300) << QPoint(440, 241);
-    QTest::newRow("second monitor") << QRect(1280, 0, 1920, 1080) << QSize(500, 480) << QPoint(1990, 200);
-    QTest::newRow("dialog larger than the monitor") << QRect(0, 0, 800, 600) << QSize(901, 700) << QPoint(-50, -33);
-}
-
-void TestPrinting::dialogPosition()
-{
-    QFETCH(QRect, monitor);
-    QFETCH(QSize, dialog);
-    QFETCH(QPoint, expected);
-    QCOMPARE(DialogPosition(monitor, dialog), expected);
-}
-
-void TestPrinting::dialogPlacedWhenShown()
-{
-    QWidget window;
-    window.setGeometry(10, 10, 585, 505);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    QDialog dialog(&window);
-    dialog.resize(321, 123);
-    PlaceOnOpening(&dialog, &window);
-    QPoint seen;
-    test::ModalDriver driver({test::Answer<QDialog>([&](QDialog *shown) {
-        seen = shown->pos();
-        shown->reject();
-    })});
-    dialog.exec();
-    QCOMPARE(seen, DialogPosition(window.screen()->geometry(), QSize(321, 123)));
 }
 
 QTEST_MAIN(TestPrinting)

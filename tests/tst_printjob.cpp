@@ -7,6 +7,8 @@
 //   defaultPrinter:   the printer BELVA_DEFAULT_PRINTER is the one taken
 #include "currentprinter.h"
 #include "errors.h"
+#include "placement.h"
+#include "printdialogs.h"
 #include "printing.h"
 #include "reports.h"
 
@@ -54,7 +56,7 @@ void writeExpected(const QString &name, const QStringList &lines)
 
 bool placedAsExpected(const QDialog *dialog)
 {
-    return dialog->pos() == DialogPosition(dialog->screen()->geometry(), dialog->size());
+    return dialog->pos() == ThirdDownPosition(dialog->screen()->geometry(), dialog->size());
 }
 
 // The choices of pages to print that the print dialog lets the user reach,
@@ -166,7 +168,7 @@ void TestPrintJob::printReportThreeCopies()
     const QStringList lines = reportLines(QStringLiteral("Dupont Jean-Étienne"));
     QCOMPARE(lines.size(), 52);
     writeExpected(QStringLiteral("Belva_PDF-1"), lines);
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
     QVERIFY(!CurrentPrinter::jobOpen());
     QCOMPARE(CurrentPrinter::pageNumber(), 0);
 }
@@ -190,7 +192,7 @@ void TestPrintJob::copiesStayForTheNextDialog()
     QCOMPARE(first.size(), 53);
     const QStringList lines = first + QStringList{QStringLiteral("\f")} + reportLines(QStringLiteral("Martin Paul"));
     writeExpected(QStringLiteral("Belva_PDF-2"), lines);
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
 }
 
 void TestPrintJob::refusedWhileJobOpen()
@@ -205,13 +207,13 @@ void TestPrintJob::refusedWhileJobOpen()
         jobSeenOpen = CurrentPrinter::jobOpen() && CurrentPrinter::pageNumber() == 1;
         lines[6] = QStringLiteral("\tNom patient : CHANGED");
         lines.append(QStringLiteral("ADDED"));
-        secondPrint = errorOf([&] { PrintLines(lines, test::WindowFont()); });
+        secondPrint = errorOf([&] { PrintLines(lines, WindowFont()); });
         const auto accept = [](QDialog *dialog) { dialog->accept(); };
         test::ModalDriver driver({test::Answer<QDialog>(accept), test::Answer<QDialog>(accept)});
         printDialog = errorOf([&] { (void)ExecutePrintDialog(m_window); });
         setupDialog = errorOf([&] { ExecutePrinterSetupDialog(m_window); });
     });
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
 
     QVERIFY(jobSeenOpen);
     QCOMPARE(secondPrint, QStringLiteral("Impression en cours"));
@@ -275,7 +277,7 @@ void TestPrintJob::setupDialogChoosesPrinter()
 
     const QStringList lines = reportLines(QStringLiteral("Petit Louis"));
     writeExpected(QStringLiteral("Second-4"), lines);
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
 }
 
 void TestPrintJob::allPagesOnly()
@@ -295,7 +297,7 @@ void TestPrintJob::allPagesOnly()
     QVERIFY(ExecutePrintDialog(m_window));
     const QStringList lines = reportLines(QStringLiteral("Leroy Anne"));
     writeExpected(QStringLiteral("Second-5"), lines);
-    PrintLines(lines, test::WindowFont());
+    PrintLines(lines, WindowFont());
 
     QVERIFY2(offered.isEmpty(), qPrintable(QStringLiteral("offered: ") + offered.join(QStringLiteral(", "))));
 }
@@ -303,7 +305,7 @@ void TestPrintJob::allPagesOnly()
 // Run with no folder for the job's spool file: the job cannot start.
 void TestPrintJob::printerCannotBeOpened()
 {
-    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, test::WindowFont()); }),
+    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, WindowFont()); }),
              QStringLiteral("Imprimante sélectionnée incorrecte"));
     QVERIFY(!CurrentPrinter::jobOpen());
     QCOMPARE(CurrentPrinter::pageNumber(), 0);
@@ -320,7 +322,7 @@ void TestPrintJob::noDefaultPrinter()
     const QString message = QStringLiteral("Aucune imprimante par défaut sélectionnée");
     QCOMPARE(errorOf([&] { (void)ExecutePrintDialog(m_window); }), message);
     QCOMPARE(errorOf([&] { ExecutePrinterSetupDialog(m_window); }), message);
-    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, test::WindowFont()); }), message);
+    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, WindowFont()); }), message);
     QTest::qWait(50);
     QVERIFY(!dialogShown);
     QVERIFY(!CurrentPrinter::jobOpen());

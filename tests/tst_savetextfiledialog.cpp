@@ -1,4 +1,5 @@
 #include "savetextfiledialog.h"
+#include "startup.h"
 
 #include "modaldriver.h"
 
@@ -110,6 +111,7 @@ void TestSaveTextFileDialog::initTestCase()
     shared.close();
     // Before any dialog: Qt reads the variable once.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    SetUpApplication(*qApp);
 }
 
 void TestSaveTextFileDialog::firstShowing()

@@ -27,6 +27,9 @@ metainfo=$prefix/share/metainfo/fr.belvamg.BelvaMG.metainfo.xml
 grep -q '^Categories=.*MedicalSoftware;' "$desktop" || fail "desktop entry not in MedicalSoftware"
 grep -q '^Name=BELVA MG$' "$desktop" || fail "desktop entry has no name"
 [ -f "$metainfo" ] && appstreamcli validate --no-net "$metainfo" >/dev/null || fail "metainfo missing or invalid"
+# Its release is the version the program shows: major and minor of project().
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=\([0-9]*\.[0-9]*\).*/\1/p' "$build/CMakeCache.txt")
+grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo release is not $version"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 ls "$prefix"/share/icons/hicolor/*/apps/"$icon".* >/dev/null 2>&1 || fail "icon $icon not installed"
 

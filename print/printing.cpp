@@ -1,23 +1,18 @@
 #include "printing.h"
 
-#include "currentprinter.h"
-#include "errors.h"
+#include "printerjob.h"
 #include "printertextdevice.h"
+#include "windowfont.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
-#include <QGuiApplication>
-#include <QPainter>
 #include <QPlainTextEdit>
-#include <QPrinter>
-#include <QScreen>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
 
 #include <climits>
 #include <cmath>
-#include <optional>
 
 namespace belva {
 
@@ -31,73 +26,6 @@ int mulDiv(int a, int b, int c)
     const qint64 q = (std::abs(n) * 2 + std::abs(d)) / (2 * std::abs(d));
     return int((n < 0) != (d < 0) ? -q : q);
 }
-
-int screenDpi()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInchY()) : 96;
-}
-
-// A print job on a printer, and the page the text layout draws on. The job
-// starts when this is made and ends when it is destroyed, whatever happened
-// in between.
-class PrinterJob final : public TextSurface
-{
-public:
-    explicit PrinterJob(QPrinter &printer) : m_printer(printer)
-    {
-        if (CurrentPrinter::jobOpen())
-            throw Error(QStringLiteral("Impression en cours"));
-        m_printer.setDocName(QString());
-        if (!m_printer.isValid() || !m_painter.begin(&m_printer))
-            throw Error(QStringLiteral("Imprimante sélectionnée incorrecte"));
-        CurrentPrinter::beginJob();
-        m_page = QSize(m_printer.width(), m_printer.height());
-    }
-    PrinterJob(const PrinterJob &) = delete;
-    PrinterJob &operator=(const PrinterJob &) = delete;
-
-    ~PrinterJob() override
-    {
-        m_painter.end();
-        CurrentPrinter::endJob();
-    }
-
-    [[nodiscard]] QSize page() const { return m_page; }
-    [[nodiscard]] int verticalDpi() const { return m_printer.logicalDpiY(); }
-
-    void setFont(const QFont &font)
-    {
-        m_painter.setFont(font);
-        m_painter.setPen(Qt::black);
-        m_metrics.emplace(m_painter.fontMetrics());
-    }
-
-    int cellHeight() const override { return m_metrics->height(); }
-    int averageCharWidth() const override { return m_metrics->averageCharWidth(); }
-
-    QSize measure(QStringView run) const override
-    {
-        return {m_metrics->horizontalAdvance(run.toString()), m_metrics->height()};
-    }
-
-    void draw(int x, int y, QStringView run) override
-    {
-        m_painter.drawText(x, y + m_metrics->ascent(), run.toString());
-    }
-
-    void newPage() override
-    {
-        m_printer.newPage();
-        CurrentPrinter::nextPage();
-    }
-
-private:
-    QPrinter &m_printer;
-    QPainter m_painter;
-    QSize m_page;
-    std::optional<QFontMetrics> m_metrics;
-};
 
 } // namespace
 
@@ -157,9 +85,7 @@ QStringList MemoLines(const QPlainTextEdit *memo)
 
 int MemoTabStopDistance(const QFont &font)
 {
-    const int letters = QFontMetrics(font).horizontalAdvance(
-        QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
-    return 8 * ((letters / 26 + 1) / 2);
+    return 8 * AverageCharWidth(font);
 }
 
 void PrintLines(const QStringList &lines, const QFont &windowFont)
@@ -168,9 +94,11 @@ void PrintLines(const QStringList &lines, const QFont &windowFont)
     // list while the window stays responsive.
     const QStringList jobLines = lines;
 
-    PrinterJob job(CurrentPrinter::get());
-    PrinterTextDevice device(job, job.page());
-    job.setFont(PrintFont(windowFont, screenDpi(), job.verticalDpi()));
+    PrinterJob job;
+    job.painter().setFont(job.printFont(windowFont));
+    job.painter().setPen(Qt::black);
+    PainterSurface surface(job.painter(), [&job] { job.newPage(); });
+    PrinterTextDevice device(surface, job.page());
     for (const QString &line : jobLines) {
         device.writeLine(line);
         QCoreApplication::processEvents();

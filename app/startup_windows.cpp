@@ -7,6 +7,8 @@
 
 #include <optional>
 
+#include <windows.h>
+
 namespace belva {
 
 bool LoadQtTranslations(QTranslator &translator)
@@ -26,13 +28,17 @@ std::optional<QVariantMap> &savedSettings()
 
 void restoreQtDialogSettings()
 {
-    QSettings settings(QSettings::UserScope, QStringLiteral("QtProject"));
-    settings.clear();
-    if (const std::optional<QVariantMap> &saved = savedSettings()) {
-        for (auto it = saved->cbegin(); it != saved->cend(); ++it)
-            settings.setValue(it.key(), it.value());
+    {
+        QSettings settings(QSettings::UserScope, QStringLiteral("QtProject"));
+        settings.clear();
+        if (const std::optional<QVariantMap> &saved = savedSettings()) {
+            for (auto it = saved->cbegin(); it != saved->cend(); ++it)
+                settings.setValue(it.key(), it.value());
+        }
     }
-    settings.sync();
+    // Keys that only this run made go too; one holding anything else stays.
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QtProject\\OrganizationDefaults");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QtProject");
 }
 
 } // namespace

@@ -2,28 +2,15 @@
 
 #include "notices.h"
 #include "placement.h"
+#include "systemfonts.h"
 #include "ui_tfabout.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFontDatabase>
 #include <QKeyEvent>
 
 #include <algorithm>
 
 namespace {
-
-// Debian's fonts-wine has the dialog's bitmap font, which fontconfig does not
-// list. Returns its file, or an empty text when it is missing: Qt then picks
-// a look-alike.
-QString LoadDialogFont()
-{
-    static const QString loaded = [] {
-        const QString file = QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf");
-        return QFile::exists(file) && QFontDatabase::addApplicationFont(file) >= 0 ? file : QString();
-    }();
-    return loaded;
-}
 
 QString Capped(const QString &text)
 {
@@ -38,8 +25,9 @@ QString Capped(const QString &text)
 
 TFAbout::TFAbout(QWidget *parent) : QDialog(parent), ui(new Ui::TFAbout)
 {
-    const QString fontFile = LoadDialogFont();
+    const QString fontFile = belva::PrepareDialogFont();
     ui->setupUi(this);
+    belva::UseDialogFont(this);
     ui->Label1->SetBitmapFontFile(fontFile);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);

@@ -16,10 +16,13 @@ struct MemoryStatus
     int memoryLoad = 0;        // share in use, whole percent 0..100
 };
 
-// Reads /proc/meminfo, or sysinfo() when that file cannot be read.
+// The system's figures, read anew at each call: GlobalMemoryStatusEx on
+// Windows (memorystatus_windows.cpp); /proc/meminfo on Linux, or sysinfo()
+// when that file cannot be read (memorystatus_linux.cpp). All zero when the
+// system gives none.
 [[nodiscard]] MemoryStatus ReadMemoryStatus();
 
-// The figures of a /proc/meminfo text; "in use" is what is not available.
+// Linux: the figures of a /proc/meminfo text; "in use" is what is not available.
 [[nodiscard]] std::optional<MemoryStatus> ParseMemInfo(const QByteArray &text);
 
 // "Mémoire physique totale : 524 288 Ko", the figure in kilobytes, rounded,

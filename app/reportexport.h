@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QString>
 
+#include "systemfile.h" // SystemErrorText
+
 namespace belva {
 
 // The date as reports show it: the short date format of the user's locale
@@ -20,11 +22,6 @@ namespace belva {
 //   "Erreur d'écriture dans le flux" when writing fails once it exists
 // (the file is closed either way and keeps what was written).
 void WriteReportFile(const QString &path, const QString &text);
-
-// The operating system's text for an errno value, in the user's language
-// where the system has it, without trailing blanks, line ends or full stops.
-// localeName "" means the user's locale from the environment.
-[[nodiscard]] QString SystemErrorText(int errnum, const char *localeName = "");
 
 // Replaces the clipboard's content with the text, as plain text. Without a
 // clipboard nothing happens and nothing is reported.

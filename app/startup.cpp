@@ -1,44 +1,23 @@
 #include "startup.h"
 
 #include "notices.h"
+#include "startup_platform.h"
+#include "systemfonts.h"
 #include "windowfont.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFontDatabase>
 #include <QImage>
 #include <QPixmap>
-#include <QLibraryInfo>
 #include <QResource>
-#include <QSettings>
 #include <QTranslator>
 #include <cfenv>
 #include <cstring>
 
 namespace belva {
 
-namespace {
-
-// Keeps Qt's own dialogs from reading and writing their shared settings file
-// (~/.config/QtProject.conf: folders visited, view state).
-void disableQtDialogSettings()
-{
-    // A folder no one can create, not even root: nothing is read, nothing written.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null/belva"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/dev/null/belva"));
-}
-
-} // namespace
-
 QFont LoadWindowFont(const QString &fontFile)
 {
-    if (QFile::exists(fontFile)) {
-        const int id = QFontDatabase::addApplicationFont(fontFile);
-        const QStringList families = QFontDatabase::applicationFontFamilies(id);
-        if (!families.isEmpty())
-            return WindowFont(families.constFirst());
-    }
-    return WindowFont();
+    return WindowFont(RegisterWindowFontFile(fontFile));
 }
 
 QIcon ApplicationIcon()
@@ -70,7 +49,7 @@ void SetUpApplication(QApplication &app, const QString &fontFile)
     QApplication::setWindowIcon(ApplicationIcon());
 
     auto *translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (LoadQtTranslations(*translator))
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
@@ -78,7 +57,7 @@ void SetUpApplication(QApplication &app, const QString &fontFile)
     QApplication::setFont(LoadWindowFont(fontFile));
 
     // Nothing is kept between runs, not even the file dialogs' last folders.
-    disableQtDialogSettings();
+    DisableQtDialogSettings();
 }
 
 } // namespace belva

@@ -4,9 +4,10 @@
 
 class QWidget;
 
-// The help viewer binding. The viewer library (chmlib, viewerlibrary.h) is
-// loaded at start-up and released at the end; the viewer windows
-// (helpviewer.h) read the help file through its entry points.
+// The help viewer binding. The viewer library (viewerlibrary.h) is loaded at
+// start-up and released at the end. On Linux our own viewer windows
+// (helpviewer.h) read the help file through chmlib (hh.cpp); on Windows the
+// system's HTML Help viewer shows it (hh_windows.cpp).
 namespace belva::hh {
 
 inline constexpr quint32 HH_DISPLAY_TOPIC = 0;
@@ -14,10 +15,10 @@ inline constexpr quint32 HH_CLOSE_ALL = 18;
 
 inline constexpr char16_t HelpFileName[] = u"BelvaMG.chm";
 
-// Closes every viewer window, then frees the viewer library.
+// Closes every viewer window (Linux), then frees the viewer library.
 void UnloadViewerLibrary();
 
-// HH_DISPLAY_TOPIC opens the file's default topic in a viewer window owned by
+// Linux: HH_DISPLAY_TOPIC opens the file's default topic in a viewer window owned by
 // `owner` (none: a top-level window of its own); HH_CLOSE_ALL closes every
 // viewer window. Returns the viewer window, or null.
 QWidget *HtmlHelp(QWidget *owner, const char *file, quint32 command, quintptr data);

@@ -43,20 +43,23 @@ struct ProbeState
     QString _ieFriendlyVerStr;
 };
 
-inline constexpr char16_t DebugLogName[] = u"/HHDebug.txt";
-inline constexpr char16_t WriteProbeName[] = u"/$_Temp_$.$$$";
-inline constexpr char16_t DebugMarkerName[] = u"/debug.debug";
-inline constexpr char16_t BrowserComponentName[] = u"/Shdocvw.dll";
+// File names, after their folder and the platform's separator ('/' on
+// Linux, '\' on Windows).
+inline constexpr char16_t DebugLogName[] = u"HHDebug.txt";
+inline constexpr char16_t WriteProbeName[] = u"$_Temp_$.$$$";
+inline constexpr char16_t DebugMarkerName[] = u"debug.debug";
+inline constexpr char16_t BrowserComponentName[] = u"Shdocvw.dll";
 
 // Where the user's temporary folder is looked for.
 struct TempLocations
 {
-    QString tmpDir;     // $TMPDIR
-    QString runtimeDir; // $XDG_RUNTIME_DIR
-    QString sharedDir;  // the folder every user shares, /tmp
+    QString tmpDir;     // $TMPDIR; on Windows the system's temporary path
+    QString runtimeDir; // $XDG_RUNTIME_DIR (Linux)
+    QString sharedDir;  // the folder every user shares, /tmp (Linux)
 };
 
-// What the probe reads from the system; the tests lay out their own.
+// What the probe reads from the system; the tests lay out their own. What
+// differs between platforms is in hh_funcs_posix.cpp and hh_funcs_windows.cpp.
 struct ProbeEnvironment
 {
     QString moduleFullName;    // the running executable
@@ -85,14 +88,16 @@ void FinalizeModule();
 // taken, and deletes what it created; whether creating worked. An existing
 // file is never touched.
 [[nodiscard]] bool DirectoryIsWritable(QString dir);
-// The user's own temporary folder: $TMPDIR, else $XDG_RUNTIME_DIR, else
-// "belvamg-<uid>" in the shared folder, made with mode 0700. The root ("")
-// when the variable names no folder; none when the private folder is not a
-// real folder of this user's with mode 0700.
+// The user's own temporary folder. Linux: $TMPDIR, else $XDG_RUNTIME_DIR,
+// else "belvamg-<uid>" in the shared folder, made with mode 0700; the root
+// ("") when the variable names no folder; none when the private folder is
+// not a real folder of this user's with mode 0700. Windows: the system's
+// temporary path, or "c:" when that folder does not exist.
 [[nodiscard]] std::optional<QString> GetTempDir(const TempLocations &where);
 [[nodiscard]] QString GetSystemDir();
-// A shared library carries its version in its real file name
+// Linux: a shared library carries its version in its real file name
 // ("libchm.so.1.0.0" is 1.0.0.0); a link is followed to that name.
+// Windows: the file's version resource.
 [[nodiscard]] QString GetFileVersionText(const QString &path, FileVersion *version);
 [[nodiscard]] QString ViewerFriendlyName(const FileVersion &v);
 // Old browser components put the build number in the release place.
@@ -106,7 +111,8 @@ void FinalizeModule();
 
 // Appends one line to the log in DebugLogDir; a line that cannot be written
 // is dropped, as is one for anything but a regular file of this user's (a
-// link there is not followed). "-" and "=" become separators; a leading "!",
+// link there is not followed). UTF-8 and LF on Linux, the ANSI code page
+// (Windows-1252) and CR LF on Windows. "-" and "=" become separators; a leading "!",
 // "-" or "=" is removed, any other line gets the time in front.
 void DebugLogLine(const QString &line);
 

@@ -5,16 +5,17 @@
 struct chmFile;
 struct chmUnitInfo;
 
-// The viewer library (chmlib), loaded at run time from the path
-// GetViewerLibraryPath finds: the help file archives are read through its
-// entry points.
+// The viewer library, loaded at run time from the path GetViewerLibraryPath
+// finds. On Linux it is chmlib, through whose entry points our own viewer
+// reads the help file (viewerlibrary.cpp); on Windows the system's HTML Help
+// viewer, hhctrl.ocx, registered as its ActiveX control (hh_windows.cpp).
 namespace belva::hh {
 
-// Overrides where the viewer library is looked for; set and empty means none.
+// Linux: overrides where the viewer library is looked for; set and empty means none.
 inline constexpr char ViewerLibraryVariable[] = "BELVA_CHMLIB";
 inline constexpr char ViewerLibraryName[] = "libchm.so.1";
 
-// The library's functions the viewer needs; each empty until resolved.
+// Linux: chmlib's functions the viewer needs; each empty until resolved.
 struct EntryPoints
 {
     chmFile *(*chm_open)(const char *filename) = nullptr;
@@ -31,6 +32,7 @@ void LoadViewerLibrary();
 // closes the viewer windows first).
 void FreeViewerLibrary();
 [[nodiscard]] bool ViewerLibraryLoaded();
+// Linux only.
 [[nodiscard]] const EntryPoints &ViewerEntryPoints();
 // Loaded, with every entry point the viewer needs.
 [[nodiscard]] bool ViewerAvailable();

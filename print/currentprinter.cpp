@@ -1,10 +1,9 @@
 #include "currentprinter.h"
 
+#include "defaultprinter.h"
 #include "errors.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -37,40 +36,10 @@ void releasePrinter()
 // The options of the printer's properties dialog, kept by Qt's CUPS engine.
 constexpr auto CupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
-// Whether the user's own setting names a default printer: the LPDEST or
-// PRINTER variable ("lp" in PRINTER names none), or a Default line in the
-// lpoptions files that `lpoptions -d` writes. When the printer it names is
-// not installed, CUPS reports no default printer at all.
-bool userNamesDefaultPrinter()
-{
-#ifdef Q_OS_UNIX
-    if (!qEnvironmentVariable("LPDEST").isEmpty())
-        return true;
-    const QString printer = qEnvironmentVariable("PRINTER");
-    if (!printer.isEmpty() && printer != u"lp")
-        return true;
-    const QString serverRoot = qEnvironmentVariable("CUPS_SERVERROOT", QStringLiteral("/etc/cups"));
-    for (const QString &path : {serverRoot + QLatin1String("/lpoptions"), QDir::homePath() + QLatin1String("/.cups/lpoptions")}) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            continue;
-        while (!file.atEnd()) {
-            const QStringList words = QString::fromLocal8Bit(file.readLine()).simplified().split(u' ');
-            if (words.size() >= 2 && words.first().compare(u"Default", Qt::CaseInsensitive) == 0)
-                return true;
-        }
-    }
-#endif
-    return false;
-}
-
 std::unique_ptr<QPrinter> defaultPrinter()
 {
     const QStringList installed = QPrinterInfo::availablePrinterNames();
-    QString wanted = QPrinterInfo::defaultPrinterName();
-    // Printers installed, but neither the system nor the user names one.
-    if (wanted.isEmpty() && !installed.isEmpty() && !userNamesDefaultPrinter())
-        wanted = installed.first();
+    const QString wanted = DefaultPrinterName(installed);
     if (!wanted.isEmpty()) {
         for (const QString &name : installed) {
             if (name.compare(wanted, Qt::CaseInsensitive) != 0)

@@ -44,6 +44,8 @@ QFont PrintFont(const QFont &windowFont, int screenDpi, int printerDpi)
     // Runs are measured and drawn one by one, as the buffer hands them over:
     // without kerning, where text is cut makes no difference.
     font.setKerning(false);
+    // The printer's own text drawing, whatever the screen's font rendering.
+    font.setHintingPreference(QFont::PreferDefaultHinting);
     return font;
 }
 

@@ -1,24 +1,15 @@
 #include "encoding.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "codepage1252.h"
 
 namespace belva {
 
 namespace {
 
-// Qt reaches ICU's converter by name. A fresh encoder each time: once it has
-// met an error, ICU's converter keeps reporting it.
-QStringEncoder encoder()
-{
-    return QStringEncoder("windows-1252", QStringConverter::Flag::Stateless);
-}
-
 bool encodes(QStringView text)
 {
-    QStringEncoder enc = encoder();
-    const QByteArray b = enc.encode(text);
-    return !enc.hasError();
+    QByteArray bytes;
+    return cp1252::Encode(text, &bytes);
 }
 
 } // namespace
@@ -26,9 +17,7 @@ bool encodes(QStringView text)
 EncodedText EncodeWindows1252(const QString &text)
 {
     EncodedText out;
-    QStringEncoder enc = encoder();
-    out.bytes = enc.encode(text);
-    if (!enc.hasError())
+    if (cp1252::Encode(text, &out.bytes))
         return out;
     // Find the first character (a surrogate pair counts as one) that fails.
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -51,8 +40,7 @@ bool IsWindows1252Encodable(const QString &text)
 
 QString DecodeWindows1252(QByteArrayView bytes)
 {
-    QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    return cp1252::Decode(bytes);
 }
 
 } // namespace belva

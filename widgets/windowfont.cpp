@@ -1,5 +1,7 @@
 #include "windowfont.h"
 
+#include "systemfonts.h"
+
 #include <QFontMetrics>
 
 namespace belva {
@@ -9,6 +11,7 @@ QFont WindowFont(const QString &family)
     QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
+    SetWindowFontRendering(font);
     return font;
 }
 

@@ -1,0 +1,177 @@
+#include "systemfile.h"
+
+#include "errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+
+// Newer than the MinGW-w64 headers: "An operation is not supported on a directory."
+#ifndef ERROR_DIRECTORY_NOT_SUPPORTED
+#define ERROR_DIRECTORY_NOT_SUPPORTED 336L
+#endif
+
+namespace belva {
+
+QString SystemErrorText(int errnum, const char *)
+{
+    // Language 0: the thread's, then the user's, then the system's language.
+    wchar_t *buffer = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, DWORD(errnum), 0, reinterpret_cast<wchar_t *>(&buffer), 0,
+                                        nullptr);
+    QString text = length && buffer ? QString::fromWCharArray(buffer, int(length)) : QString();
+    LocalFree(buffer);
+    if (text.trimmed().isEmpty())
+        text = QStringLiteral("Erreur système %1").arg(errnum);
+    qsizetype end = text.size();
+    while (end > 0) {
+        const QChar c = text.at(end - 1);
+        if (!c.isSpace() && c != u'.')
+            break;
+        --end;
+    }
+    text.truncate(end);
+    return text;
+}
+
+namespace {
+
+const wchar_t *nativePath(const QString &path)
+{
+    return reinterpret_cast<const wchar_t *>(path.utf16());
+}
+
+[[noreturn]] void throwWriteError()
+{
+    throw Error(QStringLiteral("Erreur d'écriture dans le flux"));
+}
+
+[[noreturn]] void throwCreateError(const QString &path, DWORD error)
+{
+    throw Error(QStringLiteral("Impossible de créer le fichier \"%1\". %2").arg(path, SystemErrorText(int(error))));
+}
+
+// Opens the file for reading and writing, shared with nobody, created if
+// missing, without emptying it yet; throws the creation message.
+HANDLE openTarget(const QString &path, bool *created)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    HANDLE h = CreateFileW(nativePath(native), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    *created = h != INVALID_HANDLE_VALUE;
+    if (!*created && GetLastError() == ERROR_FILE_EXISTS)
+        h = CreateFileW(nativePath(native), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throwCreateError(path, GetLastError());
+    return h;
+}
+
+bool writeAll(HANDLE h, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const DWORD chunk = DWORD(std::min<qsizetype>(left, 1 << 30));
+        DWORD written = 0;
+        if (!WriteFile(h, data, chunk, &written, nullptr) || written == 0)
+            return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// An ordinary file on a disk with no second name: one that may be replaced.
+bool isReplaceable(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    return GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info)
+           && !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+           && info.nNumberOfLinks == 1;
+}
+
+enum class Replacement { Done, Failed, NotPossible };
+
+// Writes a new file beside the earlier one and puts it in place once whole:
+// a failure leaves the earlier file untouched. NotPossible when the folder
+// takes no new file or the new one cannot be renamed over the earlier one.
+Replacement replaceWhole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Replacement::NotPossible;
+    if (file.write(bytes) == bytes.size() && file.commit())
+        return Replacement::Done;
+    return file.error() == QFileDevice::RenameError ? Replacement::NotPossible : Replacement::Failed;
+}
+
+} // namespace
+
+void WriteWholeFile(const QString &path, const QByteArray &bytes)
+{
+    bool created = false;
+    HANDLE h = openTarget(path, &created);
+
+    // The earlier file is held, shared with nobody, until the new one is
+    // ready to go in its place; it is let go only for the rename.
+    if (!created && isReplaceable(h)) {
+        CloseHandle(h);
+        const Replacement r = replaceWhole(path, bytes);
+        if (r == Replacement::Done)
+            return;
+        if (r == Replacement::Failed)
+            throwWriteError();
+        h = openTarget(path, &created);
+    }
+
+    LARGE_INTEGER start{};
+    const bool written = SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && SetEndOfFile(h) && writeAll(h, bytes);
+    const bool closed = CloseHandle(h);
+    if (!written || !closed)
+        throwWriteError();
+}
+
+bool OpenRegularFile(const QString &path, QFile &file, int *error)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    const DWORD attributes = GetFileAttributesW(nativePath(native));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        *error = ERROR_DIRECTORY_NOT_SUPPORTED;
+        return false;
+    }
+    HANDLE h = CreateFileW(nativePath(native), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        *error = int(GetLastError());
+        return false;
+    }
+    // Only a file on a disk: never a pipe, console or device that could hang.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        *error = ERROR_INVALID_PARAMETER;
+        return false;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        *error = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        _close(fd);
+        *error = ERROR_READ_FAULT;
+        return false;
+    }
+    return true;
+}
+
+} // namespace belva

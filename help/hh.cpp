@@ -73,19 +73,3 @@ void CloseAllHelpWindows()
 }
 
 } // namespace belva::hh
-
-namespace belva {
-
-HelpModules::HelpModules(int argc, const char *const *argv)
-{
-    hh::LoadViewerLibrary();
-    hh_funcs::InitializeModule(argc, argv);
-}
-
-HelpModules::~HelpModules()
-{
-    hh_funcs::FinalizeModule();
-    hh::UnloadViewerLibrary();
-}
-
-} // namespace belva

@@ -28,4 +28,12 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes);
 // on failure false, with the system's error code for SystemErrorText.
 [[nodiscard]] bool OpenRegularFile(const QString &path, QFile &file, int *error);
 
+// Shared by both platforms' files:
+
+// The text without its trailing blanks, line ends and full stops.
+[[nodiscard]] QString WithoutTrailingStops(QString text);
+
+// Writing failed once the file was open.
+[[noreturn]] void ThrowWriteError();
+
 } // namespace belva

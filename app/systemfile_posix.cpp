@@ -32,23 +32,10 @@ QString SystemErrorText(int errnum, const char *localeName)
     } else {
         text = QString::fromLocal8Bit(std::strerror(errnum));
     }
-    qsizetype end = text.size();
-    while (end > 0) {
-        const QChar c = text.at(end - 1);
-        if (!c.isSpace() && c != u'.')
-            break;
-        --end;
-    }
-    text.truncate(end);
-    return text;
+    return WithoutTrailingStops(text);
 }
 
 namespace {
-
-[[noreturn]] void throwWriteError()
-{
-    throw Error(QStringLiteral("Erreur d'écriture dans le flux"));
-}
 
 // Opens the file for reading and writing, created if missing, without
 // emptying it yet; throws the creation message with the system's text.
@@ -129,7 +116,7 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
         if (r != Replacement::NotPossible) {
             ::close(fd);
             if (r == Replacement::Failed)
-                throwWriteError();
+                ThrowWriteError();
             return;
         }
     }
@@ -139,7 +126,7 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
     // A failing close can be the first sign of a failed write (NFS, quotas).
     const bool closed = ::close(fd) == 0 || errno == EINTR;
     if (!written || !closed)
-        throwWriteError();
+        ThrowWriteError();
 }
 
 bool OpenRegularFile(const QString &path, QFile &file, int *error)

@@ -31,15 +31,7 @@ QString SystemErrorText(int errnum, const char *)
     LocalFree(buffer);
     if (text.trimmed().isEmpty())
         text = QStringLiteral("Erreur système %1").arg(errnum);
-    qsizetype end = text.size();
-    while (end > 0) {
-        const QChar c = text.at(end - 1);
-        if (!c.isSpace() && c != u'.')
-            break;
-        --end;
-    }
-    text.truncate(end);
-    return text;
+    return WithoutTrailingStops(text);
 }
 
 namespace {
@@ -49,10 +41,6 @@ const wchar_t *nativePath(const QString &path)
     return reinterpret_cast<const wchar_t *>(path.utf16());
 }
 
-[[noreturn]] void throwWriteError()
-{
-    throw Error(QStringLiteral("Erreur d'écriture dans le flux"));
-}
 
 [[noreturn]] void throwCreateError(const QString &path, DWORD error)
 {
@@ -129,7 +117,7 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
         if (r == Replacement::Done)
             return;
         if (r == Replacement::Failed)
-            throwWriteError();
+            ThrowWriteError();
         h = openTarget(path, &created);
     }
 
@@ -137,7 +125,7 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
     const bool written = SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && SetEndOfFile(h) && writeAll(h, bytes);
     const bool closed = CloseHandle(h);
     if (!written || !closed)
-        throwWriteError();
+        ThrowWriteError();
 }
 
 bool OpenRegularFile(const QString &path, QFile &file, int *error)

@@ -2,8 +2,8 @@
 // e2e/followupprint.sh under a CUPS scheduler of its own (queue Belva_PDF),
 // which checks the documents against the *.expected files written here.
 #include "currentprinter.h"
-#include "errors.h"
 #include "followupwindow.h"
+#include "errortext.h"
 #include "modaldriver.h"
 
 #include <QApplication>
@@ -15,6 +15,7 @@
 #include <QTest>
 
 using namespace belva;
+using belva::test::ErrorOf;
 using belva::test::ModalDriver;
 
 namespace {
@@ -58,16 +59,6 @@ ModalDriver::Step acceptPrintDialog(int copies)
             spin->setValue(copies);
         dialog->accept();
     });
-}
-
-QString errorOf(const std::function<void()> &command)
-{
-    try {
-        command();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return QStringLiteral("(no error)");
 }
 
 } // namespace
@@ -117,7 +108,7 @@ private slots:
     void refusedWhileJobOpen()
     {
         CurrentPrinter::beginJob();
-        QCOMPARE(errorOf([] { PrintFollowUp(followUp(2), u',', QApplication::font()); }),
+        QCOMPARE(ErrorOf([] { PrintFollowUp(followUp(2), u',', QApplication::font()); }),
                  QStringLiteral("Impression en cours"));
         CurrentPrinter::endJob();
     }

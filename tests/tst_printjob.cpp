@@ -6,12 +6,12 @@
 //                     that is not installed
 //   defaultPrinter:   the printer BELVA_DEFAULT_PRINTER is the one taken
 #include "currentprinter.h"
-#include "errors.h"
 #include "placement.h"
 #include "printdialogs.h"
 #include "printing.h"
 #include "reports.h"
 
+#include "errortext.h"
 #include "modaldriver.h"
 #include "reportbuffer.h"
 
@@ -32,9 +32,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
 
 using namespace belva;
+using belva::test::ErrorOf;
 
 namespace {
 
@@ -83,16 +83,6 @@ QStringList offeredPageChoices(QDialog *dialog)
         }
     }
     return offered;
-}
-
-QString errorOf(const std::function<void()> &command)
-{
-    try {
-        command();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return QStringLiteral("(no error)");
 }
 
 } // namespace
@@ -207,11 +197,11 @@ void TestPrintJob::refusedWhileJobOpen()
         jobSeenOpen = CurrentPrinter::jobOpen() && CurrentPrinter::pageNumber() == 1;
         lines[6] = QStringLiteral("\tNom patient : CHANGED");
         lines.append(QStringLiteral("ADDED"));
-        secondPrint = errorOf([&] { PrintLines(lines, WindowFont()); });
+        secondPrint = ErrorOf([&] { PrintLines(lines, WindowFont()); });
         const auto accept = [](QDialog *dialog) { dialog->accept(); };
         test::ModalDriver driver({test::Answer<QDialog>(accept), test::Answer<QDialog>(accept)});
-        printDialog = errorOf([&] { (void)ExecutePrintDialog(m_window); });
-        setupDialog = errorOf([&] { ExecutePrinterSetupDialog(m_window); });
+        printDialog = ErrorOf([&] { (void)ExecutePrintDialog(m_window); });
+        setupDialog = ErrorOf([&] { ExecutePrinterSetupDialog(m_window); });
     });
     PrintLines(lines, WindowFont());
 
@@ -305,7 +295,7 @@ void TestPrintJob::allPagesOnly()
 // Run with no folder for the job's spool file: the job cannot start.
 void TestPrintJob::printerCannotBeOpened()
 {
-    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, WindowFont()); }),
+    QCOMPARE(ErrorOf([&] { PrintLines({QStringLiteral("a")}, WindowFont()); }),
              QStringLiteral("Imprimante sélectionnée incorrecte"));
     QVERIFY(!CurrentPrinter::jobOpen());
     QCOMPARE(CurrentPrinter::pageNumber(), 0);
@@ -320,9 +310,9 @@ void TestPrintJob::noDefaultPrinter()
         dialog->reject();
     })});
     const QString message = QStringLiteral("Aucune imprimante par défaut sélectionnée");
-    QCOMPARE(errorOf([&] { (void)ExecutePrintDialog(m_window); }), message);
-    QCOMPARE(errorOf([&] { ExecutePrinterSetupDialog(m_window); }), message);
-    QCOMPARE(errorOf([&] { PrintLines({QStringLiteral("a")}, WindowFont()); }), message);
+    QCOMPARE(ErrorOf([&] { (void)ExecutePrintDialog(m_window); }), message);
+    QCOMPARE(ErrorOf([&] { ExecutePrinterSetupDialog(m_window); }), message);
+    QCOMPARE(ErrorOf([&] { PrintLines({QStringLiteral("a")}, WindowFont()); }), message);
     QTest::qWait(50);
     QVERIFY(!dialogShown);
     QVERIFY(!CurrentPrinter::jobOpen());
@@ -337,7 +327,7 @@ void TestPrintJob::defaultPrinter()
         openedOn = static_cast<QPrintDialog *>(dialog)->printer()->printerName();
         dialog->reject();
     })});
-    QCOMPARE(errorOf([&] { (void)ExecutePrintDialog(m_window); }), QStringLiteral("(no error)"));
+    QCOMPARE(ErrorOf([&] { (void)ExecutePrintDialog(m_window); }), QStringLiteral("(no error)"));
     QCOMPARE(openedOn, expected);
 }
 

@@ -11,15 +11,7 @@ source "$here/xsession.sh"
 source "$here/private_cups.sh"
 cups_need cupsd lpstat pdftotext pdfinfo pdftoppm timeout
 
-work=$(mktemp -d /tmp/belva-followupprint.XXXXXX)
-chmod 0755 "$work"
-failed=0
-finish() {
-  cups_stop
-  if ((failed)) || [ -n "${BELVA_KEEP:-}" ]; then echo "Work files kept in $work"; else rm -rf "$work"; fi
-}
-trap finish EXIT
-fail() { echo "FAIL: $*"; failed=1; }
+cups_work followupprint
 
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 BELVA_PRINT_OUT=$work/expected
 mkdir -p "$BELVA_PRINT_OUT"

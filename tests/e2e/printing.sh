@@ -15,15 +15,7 @@ source "$here/private_cups.sh"
 cups_need cupsd lpstat ipptool pdftotext pdfinfo timeout
 [ -f /usr/share/wine/fonts/tahoma.ttf ] || skip_or_fail "Tahoma of fonts-wine is missing (run scripts/setup)"
 
-work=$(mktemp -d /tmp/belva-print.XXXXXX)
-chmod 0755 "$work"
-failed=0
-finish() {
-  cups_stop
-  if ((failed)) || [ -n "${BELVA_KEEP:-}" ]; then echo "Work files kept in $work"; else rm -rf "$work"; fi
-}
-trap finish EXIT
-fail() { echo "FAIL: $*"; failed=1; }
+cups_work print
 
 use_locale
 export QT_QPA_PLATFORM=offscreen BELVA_PRINT_OUT=$work/expected

@@ -6,6 +6,9 @@
 #                    the first queue is the default unless --no-default;
 #                    no queue: no printer
 #   cups_stop
+#   cups_work NAME   work folder $work for a test that reports each failure
+#                    with `fail` and goes on ($failed); kept after a failure
+#                    or with BELVA_KEEP=1, the scheduler stopped at exit
 # Each queue keeps the documents it receives as DIR/out/<queue>-<job>.pdf,
 # with the backend's arguments in DIR/out/<queue>-<job>.args.
 # Sourced after xsession.sh, whose wait_for bounds every wait.
@@ -13,6 +16,19 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../restrictions.sh"
 
 cups_need() { need_tools "$@"; }
+
+cups_work() {
+  work=$(mktemp -d "/tmp/belva-$1.XXXXXX")
+  chmod 0755 "$work"
+  failed=0
+  fail() { echo "FAIL: $*"; failed=1; }
+  trap cups_work_finish EXIT
+}
+
+cups_work_finish() {
+  cups_stop
+  if ((failed)) || [ -n "${BELVA_KEEP:-}" ]; then echo "Work files kept in $work"; else rm -rf "$work"; fi
+}
 
 cups_start() {
   CUPS_DIR=$1; shift

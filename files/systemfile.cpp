@@ -2,6 +2,8 @@
 
 #include "errors.h"
 
+#include <QIODevice>
+
 namespace belva {
 
 QString WithoutTrailingStops(QString text)
@@ -15,6 +17,11 @@ QString WithoutTrailingStops(QString text)
     }
     text.truncate(end);
     return text;
+}
+
+QString DeviceErrorText(const QIODevice &device, int systemError)
+{
+    return systemError ? SystemErrorText(systemError) : device.errorString();
 }
 
 void ThrowWriteError()

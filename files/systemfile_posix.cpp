@@ -2,9 +2,11 @@
 
 #include "errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
@@ -13,6 +15,8 @@
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <optional>
 
 namespace belva {
 
@@ -74,27 +78,41 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-enum class Replacement { Done, Failed, NotPossible };
-
-// Writes a new file beside the earlier one, with its owner and mode, and puts
-// it in place once whole: a failure leaves the earlier file untouched.
-// NotPossible when the folder takes no new file, the owner cannot be kept or
-// the new file cannot be renamed over the earlier one.
-Replacement replaceWhole(const QString &path, const struct stat &earlier, const QByteArray &bytes)
+// The rule of every writer: only a regular file with one name is replaced by
+// a new one; anything else is written in place.
+bool isReplaceable(const struct stat &st)
 {
-    QSaveFile file(path); // through a symbolic link, beside the file it names
-    // Unbuffered: a failed write is then seen by commit(), which drops the
-    // new file instead of putting a short one in place.
+    return S_ISREG(st.st_mode) && st.st_nlink == 1;
+}
+
+// Opens a new file beside the earlier one (through a symbolic link, beside
+// the file it names), with the earlier one's owner and mode, to be put in its
+// place by commit(). false when the folder takes no new file or the owner
+// cannot be kept. Unbuffered: a failed write is then seen by commit(), which
+// drops the new file instead of putting a short one in place.
+bool beginReplacement(QSaveFile &file, const struct stat &earlier)
+{
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Replacement::NotPossible;
+        return false;
     const int fd = file.handle();
     struct stat fresh;
     if (fd < 0 || ::fstat(fd, &fresh) != 0)
-        return Replacement::NotPossible;
+        return false;
     if ((fresh.st_uid != earlier.st_uid || fresh.st_gid != earlier.st_gid)
         && ::fchown(fd, earlier.st_uid, earlier.st_gid) != 0)
-        return Replacement::NotPossible;
-    if (::fchmod(fd, earlier.st_mode & 07777) != 0)
+        return false;
+    return ::fchmod(fd, earlier.st_mode & 07777) == 0;
+}
+
+enum class Replacement { Done, Failed, NotPossible };
+
+// Writes a new file beside the earlier one and puts it in place once whole:
+// a failure leaves the earlier file untouched. NotPossible when the new file
+// cannot be made or renamed over the earlier one.
+Replacement replaceWhole(const QString &path, const struct stat &earlier, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!beginReplacement(file, earlier))
         return Replacement::NotPossible;
     if (file.write(bytes) == bytes.size() && file.commit())
         return Replacement::Done;
@@ -111,7 +129,7 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
     // An earlier file is replaced only once the new one is whole. A new file,
     // a device, or a file with a second name is written in place.
     struct stat st;
-    if (!created && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1) {
+    if (!created && ::fstat(fd, &st) == 0 && isReplaceable(st)) {
         const Replacement r = replaceWhole(path, st, bytes);
         if (r != Replacement::NotPossible) {
             ::close(fd);
@@ -153,6 +171,235 @@ bool OpenRegularFile(const QString &path, QFile &file, int *error)
         return false;
     }
     return true;
+}
+
+bool OpenForReading(const QString &path, QFile &file, int *error)
+{
+    int fd;
+    do {
+        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        errno = EISDIR;
+    }
+    if (fd < 0) {
+        *error = errno;
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *error = EIO;
+        return false;
+    }
+    return true;
+}
+
+int LastSystemError()
+{
+    return errno;
+}
+
+void ClearSystemError()
+{
+    errno = 0;
+}
+
+namespace {
+
+FileId regularFileId(const struct stat &st)
+{
+    FileId id;
+    id.valid = S_ISREG(st.st_mode);
+    id.device = quint64(st.st_dev);
+    id.number = quint64(st.st_ino);
+    return id;
+}
+
+} // namespace
+
+FileId RegularFileId(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? regularFileId(st) : FileId();
+}
+
+FileId StandardInputFileId()
+{
+    struct stat st;
+    return ::fstat(STDIN_FILENO, &st) == 0 ? regularFileId(st) : FileId();
+}
+
+// How the content reaches the file: through a new file put in its place, a
+// copy kept aside and written over it at commit(), or straight into it.
+enum class Way { None, Replace, Rewrite, Into };
+
+struct OutputFile::Private
+{
+    Way way = Way::None;
+    std::optional<QSaveFile> replacement;
+    std::optional<QTemporaryFile> aside;
+    QFile into;
+    QFile closed; // the device before open()
+    int target = -1; // the file rewritten at commit()
+    int error = 0;
+};
+
+OutputFile::OutputFile() : d(std::make_unique<Private>()) {}
+
+OutputFile::~OutputFile()
+{
+    cancel();
+}
+
+bool OutputFile::open(const QString &path)
+{
+    cancel();
+    int fd;
+    do {
+        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0 && errno != ENOENT) {
+        d->error = errno;
+        return false;
+    }
+    if (fd < 0) {
+        // A new file (or the missing file a link names): it appears whole.
+        d->replacement.emplace(path);
+        errno = 0;
+        if (!d->replacement->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            d->error = errno ? errno : EACCES;
+            d->replacement.reset();
+            return false;
+        }
+        d->way = Way::Replace;
+        return true;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        d->error = errno;
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (!d->into.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            d->error = EIO;
+            return false;
+        }
+        d->way = Way::Into;
+        return true;
+    }
+    if (isReplaceable(st)) {
+        d->replacement.emplace(path);
+        if (beginReplacement(*d->replacement, st)) {
+            ::close(fd);
+            d->way = Way::Replace;
+            return true;
+        }
+        d->replacement.reset();
+    }
+    d->aside.emplace(QDir::tempPath() + QStringLiteral("/belvamg-XXXXXX"));
+    errno = 0;
+    if (!d->aside->open()) {
+        d->error = errno ? errno : EACCES;
+        d->aside.reset();
+        ::close(fd);
+        return false;
+    }
+    d->target = fd;
+    d->way = Way::Rewrite;
+    return true;
+}
+
+QIODevice &OutputFile::device()
+{
+    switch (d->way) {
+    case Way::Replace:
+        return *d->replacement;
+    case Way::Rewrite:
+        return *d->aside;
+    case Way::Into:
+        return d->into;
+    case Way::None:
+        break;
+    }
+    return d->closed;
+}
+
+namespace {
+
+// The content kept aside, written over the file from its beginning.
+bool copyOver(QTemporaryFile &aside, int target)
+{
+    if (!aside.seek(0) || ::ftruncate(target, 0) != 0 || ::lseek(target, 0, SEEK_SET) != 0)
+        return false;
+    QByteArray block(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        errno = 0;
+        const qint64 n = aside.read(block.data(), block.size());
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (!writeAll(target, QByteArray::fromRawData(block.constData(), qsizetype(n))))
+            return false;
+    }
+}
+
+} // namespace
+
+bool OutputFile::commit()
+{
+    bool ok = true;
+    errno = 0;
+    switch (d->way) {
+    case Way::Replace:
+        ok = d->replacement->commit();
+        break;
+    case Way::Rewrite: {
+        ok = copyOver(*d->aside, d->target);
+        const int copyError = errno;
+        // A failing close can be the first sign of a failed write (NFS, quotas).
+        const bool closed = ::close(d->target) == 0 || errno == EINTR;
+        d->target = -1;
+        if (!ok)
+            errno = copyError;
+        ok = ok && closed;
+        break;
+    }
+    case Way::Into:
+        d->into.close();
+        break;
+    case Way::None:
+        ok = false;
+        break;
+    }
+    if (!ok)
+        d->error = errno ? errno : EIO;
+    cancel();
+    return ok;
+}
+
+void OutputFile::cancel()
+{
+    if (d->replacement) {
+        d->replacement->cancelWriting();
+        d->replacement.reset();
+    }
+    d->aside.reset();
+    if (d->target >= 0)
+        ::close(d->target);
+    d->target = -1;
+    d->into.close();
+    d->way = Way::None;
+}
+
+int OutputFile::error() const
+{
+    return d->error;
 }
 
 } // namespace belva

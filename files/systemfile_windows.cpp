@@ -5,12 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 
 // Newer than the MinGW-w64 headers: "An operation is not supported on a directory."
 #ifndef ERROR_DIRECTORY_NOT_SUPPORTED
@@ -160,6 +162,264 @@ bool OpenRegularFile(const QString &path, QFile &file, int *error)
         return false;
     }
     return true;
+}
+
+bool OpenForReading(const QString &path, QFile &file, int *error)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    HANDLE h = CreateFileW(nativePath(native), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        *error = int(GetLastError());
+        return false;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        *error = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        _close(fd);
+        *error = ERROR_READ_FAULT;
+        return false;
+    }
+    return true;
+}
+
+int LastSystemError()
+{
+    return int(GetLastError());
+}
+
+void ClearSystemError()
+{
+    SetLastError(0);
+}
+
+namespace {
+
+FileId regularFileId(HANDLE h)
+{
+    FileId id;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (h == INVALID_HANDLE_VALUE || GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info)
+        || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return id;
+    id.valid = true;
+    id.device = info.dwVolumeSerialNumber;
+    id.number = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return id;
+}
+
+} // namespace
+
+FileId RegularFileId(const QString &path)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    HANDLE h = CreateFileW(nativePath(native), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const FileId id = regularFileId(h);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return id;
+}
+
+FileId StandardInputFileId()
+{
+    return regularFileId(GetStdHandle(STD_INPUT_HANDLE));
+}
+
+// How the content reaches the file: through a new file put in its place, a
+// copy kept aside and written over it at commit(), or straight into it.
+enum class Way { None, Replace, Rewrite, Into };
+
+struct OutputFile::Private
+{
+    Way way = Way::None;
+    std::optional<QSaveFile> replacement;
+    std::optional<QTemporaryFile> aside;
+    QFile into;
+    QFile closed; // the device before open()
+    HANDLE target = INVALID_HANDLE_VALUE; // the file rewritten at commit()
+    int error = 0;
+};
+
+OutputFile::OutputFile() : d(std::make_unique<Private>()) {}
+
+OutputFile::~OutputFile()
+{
+    cancel();
+}
+
+namespace {
+
+HANDLE openExisting(const QString &path)
+{
+    return CreateFileW(nativePath(QDir::toNativeSeparators(path)), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Opens a new file beside the earlier one, to be put in its place by commit().
+bool beginReplacement(QSaveFile &file, int *error)
+{
+    SetLastError(0);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return true;
+    *error = GetLastError() ? int(GetLastError()) : ERROR_ACCESS_DENIED;
+    return false;
+}
+
+} // namespace
+
+bool OutputFile::open(const QString &path)
+{
+    cancel();
+    HANDLE h = openExisting(path);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND) {
+            d->error = int(error);
+            return false;
+        }
+        // A new file: it appears whole.
+        d->replacement.emplace(path);
+        if (!beginReplacement(*d->replacement, &d->error)) {
+            d->replacement.reset();
+            return false;
+        }
+        d->way = Way::Replace;
+        return true;
+    }
+    if (isReplaceable(h)) {
+        CloseHandle(h);
+        d->replacement.emplace(path);
+        int error = 0;
+        if (beginReplacement(*d->replacement, &error)) {
+            d->way = Way::Replace;
+            return true;
+        }
+        d->replacement.reset();
+        h = openExisting(path);
+        if (h == INVALID_HANDLE_VALUE) {
+            d->error = int(GetLastError());
+            return false;
+        }
+    }
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+        if (fd < 0) {
+            CloseHandle(h);
+            d->error = ERROR_INVALID_HANDLE;
+            return false;
+        }
+        if (!d->into.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            _close(fd);
+            d->error = ERROR_WRITE_FAULT;
+            return false;
+        }
+        d->way = Way::Into;
+        return true;
+    }
+    d->aside.emplace(QDir::tempPath() + QStringLiteral("/belvamg-XXXXXX"));
+    SetLastError(0);
+    if (!d->aside->open()) {
+        d->error = GetLastError() ? int(GetLastError()) : ERROR_ACCESS_DENIED;
+        d->aside.reset();
+        CloseHandle(h);
+        return false;
+    }
+    d->target = h;
+    d->way = Way::Rewrite;
+    return true;
+}
+
+QIODevice &OutputFile::device()
+{
+    switch (d->way) {
+    case Way::Replace:
+        return *d->replacement;
+    case Way::Rewrite:
+        return *d->aside;
+    case Way::Into:
+        return d->into;
+    case Way::None:
+        break;
+    }
+    return d->closed;
+}
+
+namespace {
+
+// The content kept aside, written over the file from its beginning.
+bool copyOver(QTemporaryFile &aside, HANDLE target)
+{
+    LARGE_INTEGER start{};
+    if (!aside.seek(0) || !SetFilePointerEx(target, start, nullptr, FILE_BEGIN) || !SetEndOfFile(target))
+        return false;
+    QByteArray block(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = aside.read(block.data(), block.size());
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (!writeAll(target, QByteArray::fromRawData(block.constData(), qsizetype(n))))
+            return false;
+    }
+}
+
+} // namespace
+
+bool OutputFile::commit()
+{
+    bool ok = true;
+    SetLastError(0);
+    switch (d->way) {
+    case Way::Replace:
+        ok = d->replacement->commit();
+        break;
+    case Way::Rewrite: {
+        ok = copyOver(*d->aside, d->target);
+        const DWORD copyError = GetLastError();
+        const bool closed = CloseHandle(d->target);
+        d->target = INVALID_HANDLE_VALUE;
+        if (!ok)
+            SetLastError(copyError);
+        ok = ok && closed;
+        break;
+    }
+    case Way::Into:
+        d->into.close();
+        break;
+    case Way::None:
+        ok = false;
+        break;
+    }
+    if (!ok)
+        d->error = GetLastError() ? int(GetLastError()) : ERROR_WRITE_FAULT;
+    cancel();
+    return ok;
+}
+
+void OutputFile::cancel()
+{
+    if (d->replacement) {
+        d->replacement->cancelWriting();
+        d->replacement.reset();
+    }
+    d->aside.reset();
+    if (d->target != INVALID_HANDLE_VALUE)
+        CloseHandle(d->target);
+    d->target = INVALID_HANDLE_VALUE;
+    d->into.close();
+    d->way = Way::None;
+}
+
+int OutputFile::error() const
+{
+    return d->error;
 }
 
 } // namespace belva

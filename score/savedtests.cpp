@@ -1,8 +1,9 @@
 #include "savedtests.h"
 
-#include "csvwriter.h"
 #include "report.h"
+#include "rowsink.h"
 #include "savedtest.h"
+#include "systemfile.h"
 
 #include <QFile>
 
@@ -30,68 +31,86 @@ const std::array<int, ItemCount> &answerLines()
     return lines;
 }
 
+// The saved test at `path`, never waiting on a pipe or device.
+SavedTestReading readSavedTest(const QString &path)
+{
+    QFile file;
+    int error = 0;
+    if (!OpenRegularFile(path, file, &error)) {
+        SavedTestReading r;
+        r.refusal = QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, SystemErrorText(error));
+        return r;
+    }
+    return ReadSavedTest(file, path);
+}
+
 } // namespace
 
-void ScoreSavedTests(const QStringList &files, const Settings &settings, CsvWriter &out, Report &report)
+SavedTestScorer::SavedTestScorer(const Settings &settings, RowSink &sink, Report &report)
+    : m_settings(settings), m_sink(sink), m_report(report), m_delimiter(settings.delimiter ? settings.delimiter : ';'),
+      m_scorer(settings.missing, DecimalSeparatorFor(settings, m_delimiter), settings.missingCodes)
 {
-    const char delimiter = settings.delimiter ? settings.delimiter : ';';
-    out.setFormat(delimiter, "\r\n");
-    RowScorer scorer(settings.missing, DecimalSeparatorFor(settings, delimiter));
+    for (int i = 0; i < ItemCount; ++i)
+        m_columns[size_t(i)] = QStringLiteral("q%1").arg(i + 1);
+}
 
-    std::array<QString, ItemCount> columns;
-    out.field(QByteArrayView("Fichier"));
-    out.field(QByteArrayView("Patient"));
-    out.field(QByteArrayView("Date"));
-    for (int i = 0; i < ItemCount; ++i) {
-        columns[size_t(i)] = QStringLiteral("q%1").arg(i + 1);
-        out.field(columns[size_t(i)]);
-    }
-    for (const char *column : ScoreColumns)
-        out.field(QByteArrayView(column));
-    out.endRow();
+void SavedTestScorer::begin()
+{
+    std::vector<Column> columns{{QLatin1String(FileColumn), ColumnKind::Text},
+                                {QStringLiteral("Patient"), ColumnKind::Text},
+                                {QStringLiteral("Date"), ColumnKind::Text}};
+    for (const QString &item : m_columns)
+        columns.push_back({item, ColumnKind::Answer});
+    for (const char *score : ScoreColumns)
+        columns.push_back({QLatin1String(score), ColumnKind::Score});
+    if (m_settings.missing == MissingAnswers::Prorate)
+        columns.push_back({QLatin1String(MissingColumn), ColumnKind::Count});
+    columns.push_back({QLatin1String(ErrorColumn), ColumnKind::Text});
+    // Saved tests are Windows-1252, with CR LF.
+    m_sink.sourceEncoding(SourceEncoding::Windows1252);
+    m_sink.begin(columns, {m_delimiter, "\r\n", SourceEncoding::Windows1252});
+    m_begun = true;
+}
 
-    for (const QString &path : files) {
-        QFile file(path);
-        SavedTestReading reading;
-        if (file.open(QIODevice::ReadOnly)) {
-            reading = ReadSavedTest(file, path);
-        } else {
-            reading.refusal = QStringLiteral("Impossible de lire le fichier \"%1\".").arg(path);
-        }
-        const qint64 bytes = file.size();
-        file.close();
-
-        ScoreTexts scores{};
-        QStringList messages;
-        qint64 line = qMax(1, reading.line);
-        const ReportFields &fields = reading.test.fields;
-        if (reading.ok()) {
-            messages = scorer.scoreTexts(fields.answers, columns, scores);
-            // The reader takes one digit an answer: the first above the scale fails.
-            for (int i = 0; i < ItemCount && !messages.isEmpty(); ++i) {
-                if (fields.answers[size_t(i)] > QString::number(HighestAnswer)) {
-                    line = answerLines()[size_t(i)];
-                    break;
-                }
+void SavedTestScorer::score(const QString &path)
+{
+    if (!m_begun)
+        begin();
+    const SavedTestReading reading = readSavedTest(path);
+    ScoreTexts scores{};
+    QStringList messages;
+    int unanswered = 0;
+    qint64 line = qMax(1, reading.line);
+    const ReportFields &fields = reading.test.fields;
+    if (reading.ok()) {
+        messages = m_scorer.scoreTexts(fields.answers, m_columns, scores, &unanswered);
+        // The reader takes one digit an answer: the first above the scale fails.
+        for (int i = 0; i < ItemCount && !messages.isEmpty(); ++i) {
+            if (fields.answers[size_t(i)] > QString::number(HighestAnswer)) {
+                line = answerLines()[size_t(i)];
+                break;
             }
-        } else {
-            messages << reading.refusal;
         }
-
-        out.field(path);
-        out.field(fields.patient);
-        out.field(fields.date);
-        for (const QString &answer : fields.answers)
-            out.field(answer);
-        for (const ScoreText &s : scores)
-            out.field(s.view());
-        const QString error = messages.join(QLatin1String(" ; "));
-        out.field(error);
-        out.endRow();
-        if (!error.isEmpty())
-            report.rowFailed(path, line, error);
-        report.advance(bytes, 1);
+    } else {
+        messages << reading.refusal;
     }
+
+    const QString error = messages.join(QLatin1String(" ; "));
+    std::vector<QByteArray> texts{path.toUtf8(), fields.patient.toUtf8(), fields.date.toUtf8()};
+    for (const QString &answer : fields.answers)
+        texts.push_back(answer.toUtf8());
+    const QByteArray missing = reading.ok() ? QByteArray::number(unanswered) : QByteArray();
+    const QByteArray errorText = error.toUtf8();
+    std::vector<QByteArrayView> values(texts.begin(), texts.end());
+    for (const ScoreText &s : scores)
+        values.push_back(s.view());
+    if (m_settings.missing == MissingAnswers::Prorate)
+        values.push_back(missing);
+    values.push_back(errorText);
+    m_sink.row(values.data());
+    if (!error.isEmpty())
+        m_report.rowFailed(path, line, error);
+    m_report.advance(1, 1);
 }
 
 } // namespace belva::score

@@ -1,0 +1,143 @@
+#include "inputtext.h"
+
+#include "csvreader.h"
+#include "encoding.h"
+
+#include <QStringDecoder>
+
+#include <array>
+#include <cstring>
+
+namespace belva::score {
+
+namespace {
+
+// UTF-8 of each Windows-1252 byte.
+struct Windows1252Table
+{
+    std::array<std::array<char, 4>, 256> bytes{};
+    std::array<unsigned char, 256> size{};
+
+    Windows1252Table()
+    {
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            const QByteArray utf8 = DecodeWindows1252(QByteArrayView(&c, 1)).toUtf8();
+            size[size_t(b)] = static_cast<unsigned char>(qMin<qsizetype>(utf8.size(), 4));
+            std::memcpy(bytes[size_t(b)].data(), utf8.constData(), size[size_t(b)]);
+        }
+    }
+};
+
+const Windows1252Table &windows1252()
+{
+    static const Windows1252Table table;
+    return table;
+}
+
+} // namespace
+
+bool IsAscii(QByteArrayView bytes)
+{
+    unsigned char acc = 0;
+    for (const char c : bytes)
+        acc |= static_cast<unsigned char>(c);
+    return acc < 0x80;
+}
+
+bool IsUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+InputText::InputText(TextEncoding setting)
+{
+    if (setting != TextEncoding::Detect) {
+        m_fixed = true;
+        m_utf8 = setting == TextEncoding::Utf8;
+    }
+}
+
+void InputText::sawByteOrderMark()
+{
+    m_bom = true;
+    if (!m_fixed) {
+        m_fixed = true;
+        m_utf8 = true;
+    }
+}
+
+InputText::Change InputText::check(const CsvRow &row)
+{
+    if (!m_utf8 || m_fixed)
+        return Change::None;
+    for (qsizetype i = 0; i < row.kept(); ++i) {
+        const QByteArrayView f = row.field(i);
+        if (!IsAscii(f) && !IsUtf8(f)) {
+            m_utf8 = false;
+            m_fixed = true;
+            return m_sawUtf8 ? Change::Windows1252AfterUtf8 : Change::None;
+        }
+    }
+    m_sawUtf8 = true;
+    return Change::None;
+}
+
+qsizetype InputText::firstInvalidField(const CsvRow &row) const
+{
+    if (!m_utf8)
+        return -1;
+    for (qsizetype i = 0; i < row.kept(); ++i) {
+        const QByteArrayView f = row.field(i);
+        if (!IsAscii(f) && !IsUtf8(f))
+            return i;
+    }
+    return -1;
+}
+
+SourceEncoding InputText::encoding() const
+{
+    if (!m_utf8)
+        return SourceEncoding::Windows1252;
+    if (m_bom)
+        return SourceEncoding::Utf8WithBom;
+    return m_sawUtf8 || m_fixed ? SourceEncoding::Utf8 : SourceEncoding::Unknown;
+}
+
+QString InputText::text(QByteArrayView field) const
+{
+    return m_utf8 ? QString::fromUtf8(field) : DecodeWindows1252(field);
+}
+
+void InputText::beginRow(qsizetype bytes)
+{
+    m_converted.clear();
+    // Room for every field converted: views into it stay valid for the row.
+    // A byte becomes at most 3 in UTF-8; U+FFFD for an invalid byte is 3.
+    m_converted.reserve(size_t(3 * bytes));
+}
+
+QByteArrayView InputText::utf8(QByteArrayView field)
+{
+    if (IsAscii(field))
+        return field;
+    const size_t at = m_converted.size();
+    if (m_utf8) {
+        if (IsUtf8(field))
+            return field;
+        // Only where the text must be UTF-8 and is not: the row fails too.
+        const QByteArray replaced = QString::fromUtf8(field).toUtf8();
+        m_converted.append(replaced.constData(), size_t(replaced.size()));
+    } else {
+        const Windows1252Table &table = windows1252();
+        for (const char c : field) {
+            const auto b = static_cast<unsigned char>(c);
+            m_converted.append(table.bytes[b].data(), table.size[b]);
+        }
+    }
+    return QByteArrayView(m_converted.data() + at, qsizetype(m_converted.size() - at));
+}
+
+} // namespace belva::score

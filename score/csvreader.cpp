@@ -176,22 +176,7 @@ void CsvReader::guarded(Step &&step)
     }
 }
 
-void CsvReader::onField(void *data, size_t size, void *self)
-{
-    auto *r = static_cast<CsvReader *>(self);
-    if (r->m_stopped || r->shortField(static_cast<const char *>(data), size))
-        return;
-    r->guarded([r, data, size] { r->field(static_cast<const char *>(data), size); });
-}
-
-void CsvReader::onRowEnd(int terminator, void *self)
-{
-    auto *r = static_cast<CsvReader *>(self);
-    if (!r->m_stopped)
-        r->guarded([r, terminator] { r->rowEnd(terminator); });
-}
-
-bool CsvReader::shortField(const char *data, size_t size)
+Q_ALWAYS_INLINE bool CsvReader::shortField(const char *data, size_t size)
 {
     // The common case in one pass and no call: a short field, not the row's
     // first, with room for it.
@@ -216,6 +201,21 @@ bool CsvReader::shortField(const char *data, size_t size)
     row.m_nonAscii |= acc >= 0x80;
     ++row.m_fields;
     return true;
+}
+
+void CsvReader::onField(void *data, size_t size, void *self)
+{
+    auto *r = static_cast<CsvReader *>(self);
+    if (r->m_stopped || r->shortField(static_cast<const char *>(data), size))
+        return;
+    r->guarded([r, data, size] { r->field(static_cast<const char *>(data), size); });
+}
+
+void CsvReader::onRowEnd(int terminator, void *self)
+{
+    auto *r = static_cast<CsvReader *>(self);
+    if (!r->m_stopped)
+        r->guarded([r, terminator] { r->rowEnd(terminator); });
 }
 
 void CsvReader::field(const char *data, size_t size)

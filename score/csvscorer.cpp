@@ -8,6 +8,18 @@ namespace belva::score {
 
 namespace {
 
+// 0..99 in `digits`.
+QByteArrayView countText(int n, char (&digits)[2])
+{
+    if (n < 10) {
+        digits[0] = char('0' + n);
+        return QByteArrayView(digits, 1);
+    }
+    digits[0] = char('0' + n / 10);
+    digits[1] = char('0' + n % 10);
+    return QByteArrayView(digits, 2);
+}
+
 bool isBlank(QByteArrayView field)
 {
     for (const char c : field)
@@ -48,7 +60,7 @@ private:
     // The row being written: a value for each output column.
     std::vector<QByteArrayView> m_values;
     QByteArray m_error;
-    char m_missing[4] = {};
+    char m_missing[2] = {};
 };
 
 void CsvScorer::Input::start(const CsvStart &start)
@@ -148,16 +160,22 @@ void CsvScorer::Input::row(const CsvRow &row)
                                                           "indicateur d'ordre des octets)").arg(m_s.m_header.value(invalid))};
         }
     }
-    const int count = qsnprintf(m_missing, sizeof m_missing, "%d", unanswered);
 
-    m_text.beginRow(row.bytes());
-    m_error = messages.join(QLatin1String(" ; ")).toUtf8();
-    for (size_t c = 0; c < plan.output.size(); ++c) {
-        const OutputColumn &from = plan.output[c];
-        QByteArrayView &value = m_values[c];
+    const bool convert = row.hasNonAscii();
+    if (convert)
+        m_text.beginRow(row.bytes());
+    m_error.clear();
+    if (!messages.isEmpty())
+        m_error = messages.join(QLatin1String(" ; ")).toUtf8();
+    QByteArrayView *values = m_values.data();
+    const OutputColumn *columns = plan.output.data();
+    const size_t count = plan.output.size();
+    for (size_t c = 0; c < count; ++c) {
+        const OutputColumn &from = columns[c];
+        QByteArrayView &value = values[c];
         switch (from.source) {
         case Source::Field:
-            value = row.hasNonAscii() ? m_text.utf8(row.field(from.index)) : row.field(from.index);
+            value = convert ? m_text.utf8(row.field(from.index)) : row.field(from.index);
             break;
         case Source::InputName:
             value = m_nameUtf8;
@@ -166,14 +184,14 @@ void CsvScorer::Input::row(const CsvRow &row)
             value = scores[size_t(from.index)].view();
             break;
         case Source::Missing:
-            value = QByteArrayView(m_missing, count);
+            value = countText(unanswered, m_missing);
             break;
         case Source::Error:
             value = m_error;
             break;
         }
     }
-    m_s.m_sink.row(m_values.data());
+    m_s.m_sink.row(values);
     if (!messages.isEmpty())
         m_s.m_report.rowFailed(m_name, row.line(), QString::fromUtf8(m_error));
     ++m_s.m_rows;

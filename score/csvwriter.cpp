@@ -27,6 +27,12 @@ QString firstUnencodable(const QString &text)
     return text.mid(at, pair ? 2 : 1);
 }
 
+// Values that do not come from a CSV input, nor from the program's numbers.
+bool guarded(ColumnKind kind)
+{
+    return kind == ColumnKind::Text || kind == ColumnKind::Answer;
+}
+
 bool startsFormula(QByteArrayView value)
 {
     if (value.isEmpty())
@@ -140,11 +146,40 @@ void CsvWriter::begin(const std::vector<Column> &columns, const SourceStyle &sty
     endRow();
 }
 
+// The common case in one pass and no call: a short field of ASCII that needs
+// neither quotes nor a guard, with room for it.
+inline bool CsvWriter::shortField(QByteArrayView value, ColumnKind kind)
+{
+    constexpr qsizetype Short = 32;
+    const qsizetype n = value.size();
+    if (n > Short || m_end + Short + 1 > m_capacity || (guarded(kind) && startsFormula(value)))
+        return false;
+    char *out = m_buffer.get() + m_end;
+    if (m_rowStarted)
+        *out++ = m_delimiter;
+    unsigned char acc = 0;
+    bool special = false;
+    const char *p = value.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = p[i];
+        special |= c == m_delimiter || c == '"' || c == '\n' || c == '\r';
+        acc |= static_cast<unsigned char>(c);
+        out[i] = c;
+    }
+    if (special || acc >= 0x80)
+        return false; // written again by field()
+    m_end = size_t(out + n - m_buffer.get());
+    m_rowStarted = true;
+    return true;
+}
+
 void CsvWriter::row(const QByteArrayView *values)
 {
     const size_t n = m_kinds.size();
-    for (size_t i = 0; i < n; ++i)
-        field(values[i], m_kinds[i]);
+    for (size_t i = 0; i < n; ++i) {
+        if (!shortField(values[i], m_kinds[i]))
+            field(values[i], m_kinds[i]);
+    }
     endRow();
 }
 
@@ -159,7 +194,7 @@ void CsvWriter::makeRoom(size_t bytes)
 
 void CsvWriter::field(QByteArrayView utf8, ColumnKind kind)
 {
-    if (kind != ColumnKind::Copied && startsFormula(utf8)) {
+    if (guarded(kind) && startsFormula(utf8)) {
         const QByteArray guarded = '\'' + utf8.toByteArray();
         field(guarded, ColumnKind::Copied);
         return;

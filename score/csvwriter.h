@@ -40,6 +40,7 @@ public:
 private:
     enum class Encoding { Undecided, Utf8, Windows1252 }; // Undecided: nothing but ASCII written yet
 
+    [[nodiscard]] bool shortField(QByteArrayView value, ColumnKind kind);
     void field(QByteArrayView utf8, ColumnKind kind);
     // Returns whether the bytes go beyond ASCII.
     [[nodiscard]] bool copy(QByteArrayView bytes);

@@ -18,6 +18,17 @@ bool FolderListing::read(const QString &folder, int *error)
         *error = errno;
         return false;
     }
+    // Counted first, then held in blocks of the right size: a large folder's
+    // names are not copied from block to block as they grow.
+    qsizetype count = 0;
+    qsizetype bytes = 0;
+    for (const dirent *e; (e = ::readdir(dir));) {
+        ++count;
+        bytes += qsizetype(std::strlen(e->d_name));
+    }
+    m_entries.reserve(size_t(count));
+    m_names.reserve(bytes);
+    ::rewinddir(dir);
     for (;;) {
         errno = 0;
         const dirent *e = ::readdir(dir);

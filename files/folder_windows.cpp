@@ -16,34 +16,56 @@ const wchar_t *nativePath(const QString &path)
 
 } // namespace
 
-bool FolderListing::read(const QString &folder, int *error)
+namespace {
+
+// Calls `take` with each name the folder holds but "." and ".."; the
+// system's error code, or 0 when every name was listed.
+template <typename Take>
+DWORD eachName(const QString &folder, Take &&take)
 {
-    m_names.clear();
-    m_entries.clear();
     const QString pattern = QDir::toNativeSeparators(folder + QStringLiteral("/*"));
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileExW(nativePath(pattern), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
-        if (e == ERROR_FILE_NOT_FOUND)
-            return true; // nothing in it, not even "." (a drive's root)
-        *error = int(e);
-        return false;
+        return e == ERROR_FILE_NOT_FOUND ? 0 : e; // nothing in it, not even "." (a drive's root)
     }
-    DWORD readError = 0;
     do {
         const QString name = QString::fromWCharArray(data.cFileName);
-        if (name == QLatin1String(".") || name == QLatin1String(".."))
-            continue;
-        // A lone surrogate has no UTF-8: such a name cannot be opened again from its text.
-        QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QByteArray utf8 = encoder.encode(name);
-        add(utf8, !encoder.hasError());
+        if (name != QLatin1String(".") && name != QLatin1String(".."))
+            take(name);
     } while (FindNextFileW(find, &data));
-    readError = GetLastError();
+    const DWORD e = GetLastError();
     FindClose(find);
-    if (readError != ERROR_NO_MORE_FILES) {
-        *error = int(readError);
+    return e == ERROR_NO_MORE_FILES ? 0 : e;
+}
+
+} // namespace
+
+bool FolderListing::read(const QString &folder, int *error)
+{
+    m_names.clear();
+    m_entries.clear();
+    // Counted first, then held in blocks of the right size: a large folder's
+    // names are not copied from block to block as they grow.
+    qsizetype count = 0;
+    qsizetype bytes = 0;
+    DWORD e = eachName(folder, [&](const QString &name) {
+        ++count;
+        bytes += 3 * name.size();
+    });
+    if (!e) {
+        m_entries.reserve(size_t(count));
+        m_names.reserve(bytes);
+        e = eachName(folder, [this](const QString &name) {
+            // A lone surrogate has no UTF-8: such a name cannot be opened again from its text.
+            QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            const QByteArray utf8 = encoder.encode(name);
+            add(utf8, !encoder.hasError());
+        });
+    }
+    if (e) {
+        *error = int(e);
         return false;
     }
     sort();

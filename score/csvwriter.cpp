@@ -199,6 +199,8 @@ void CsvWriter::field(QByteArrayView utf8, ColumnKind kind)
         field(guarded, ColumnKind::Copied);
         return;
     }
+    // Room first: the copy below may be taken back, which a flush would prevent.
+    reserve(2 * size_t(utf8.size()) + 3);
     const size_t start = m_end;
     const bool started = m_rowStarted;
     // Copied while looking for bytes beyond ASCII: written again encoded if so.

@@ -68,9 +68,11 @@ void scoreSavedTests(const CommandLine &line, const Inputs &inputs, const FileId
     // A first walk, telling nothing, finds the output among the inputs and
     // the names the output will hold before anything is written.
     qint64 count = 0;
-    SavedTestFiles ahead(inputs.saved, line.settings.recursive, nullptr, output);
-    for (QString path; ahead.next(&path); ++count)
-        sink.willWrite(path);
+    {
+        SavedTestFiles ahead(inputs.saved, line.settings.recursive, nullptr, output);
+        for (QString path; ahead.next(&path); ++count)
+            sink.willWrite(path);
+    }
     if (count == 0)
         throw Failure{QStringLiteral("%1 : aucun test enregistré (.txt) dans ce dossier").arg(inputs.saved.first())};
     report.setTotalWork(count);

@@ -89,8 +89,7 @@ qsizetype CsvScorer::Input::header(const CsvRow &row)
         checkText(row);
         const qsizetype bad = m_text.firstInvalidField(row);
         if (bad >= 0)
-            throw failure(row, QStringLiteral("en-tête : la colonne %1 n'est pas en UTF-8 (--encoding utf-8 ou "
-                                              "indicateur d'ordre des octets)").arg(bad + 1));
+            throw failure(row, QStringLiteral("en-tête : la colonne %1 n'est pas de l'UTF-8 (%2)").arg(bad + 1).arg(m_text.whyUtf8()));
     }
     QStringList names;
     names.reserve(row.kept());
@@ -156,8 +155,7 @@ void CsvScorer::Input::row(const CsvRow &row)
         if (extra || invalid >= 0) {
             scores = ScoreTexts{};
             messages = QStringList{extra ? QStringLiteral("la ligne a %1 colonnes, l'en-tête %2").arg(row.fieldCount()).arg(m_columns)
-                                         : QStringLiteral("%1 : texte qui n'est pas de l'UTF-8 (--encoding utf-8 ou "
-                                                          "indicateur d'ordre des octets)").arg(m_s.m_header.value(invalid))};
+                                         : QStringLiteral("%1 : texte qui n'est pas de l'UTF-8 (%2)").arg(m_s.m_header.value(invalid), m_text.whyUtf8())};
         }
     }
 

@@ -56,6 +56,7 @@ InputText::InputText(TextEncoding setting)
 {
     if (setting != TextEncoding::Detect) {
         m_fixed = true;
+        m_byOption = true;
         m_utf8 = setting == TextEncoding::Utf8;
     }
 }
@@ -104,6 +105,12 @@ SourceEncoding InputText::encoding() const
     if (m_bom)
         return SourceEncoding::Utf8WithBom;
     return m_sawUtf8 || m_fixed ? SourceEncoding::Utf8 : SourceEncoding::Unknown;
+}
+
+QString InputText::whyUtf8() const
+{
+    return m_byOption ? QStringLiteral("--encoding utf-8")
+                      : QStringLiteral("le fichier commence par l'indicateur d'ordre des octets de l'UTF-8");
 }
 
 QString InputText::text(QByteArrayView field) const

@@ -32,6 +32,8 @@ public:
     [[nodiscard]] qsizetype firstInvalidField(const CsvRow &row) const;
 
     [[nodiscard]] SourceEncoding encoding() const;
+    // Why the text must be UTF-8, for the messages.
+    [[nodiscard]] QString whyUtf8() const;
     [[nodiscard]] bool isFixed() const { return m_fixed; }
 
     [[nodiscard]] QString text(QByteArrayView field) const;
@@ -45,6 +47,7 @@ private:
     bool m_utf8 = true;
     bool m_fixed = false;   // by the option or a byte-order mark
     bool m_bom = false;
+    bool m_byOption = false;
     bool m_sawUtf8 = false; // rows of UTF-8 text beyond ASCII were read
     std::string m_converted;
 };

@@ -4,6 +4,7 @@
 #include "failure.h"
 #include "report.h"
 #include "systemfile.h"
+#include "windows1252.h"
 
 #include <QIODevice>
 
@@ -106,13 +107,15 @@ void CsvWriter::useUtf8(bool byteOrderMark, const QString &unencodable, const QS
                                        : QStringLiteral(", l'encodage de l'entrée : la sortie est en UTF-8")));
     if (!byteOrderMark)
         return;
-    QByteArray text = wasWindows1252 ? DecodeWindows1252(QByteArrayView(m_buffer.get(), qsizetype(m_end))).toUtf8()
-                                     : QByteArray(m_buffer.get(), qsizetype(m_end));
-    text.prepend(ByteOrderMark);
+    std::string text = ByteOrderMark;
+    if (wasWindows1252)
+        Windows1252::instance().toUtf8(QByteArrayView(m_buffer.get(), qsizetype(m_end)), text);
+    else
+        text.append(m_buffer.get(), m_end);
     m_end = 0;
-    reserve(size_t(text.size()));
-    std::memcpy(m_buffer.get(), text.constData(), size_t(text.size()));
-    m_end = size_t(text.size());
+    reserve(text.size());
+    std::memcpy(m_buffer.get(), text.data(), text.size());
+    m_end = text.size();
 }
 
 void CsvWriter::begin(const std::vector<Column> &columns, const SourceStyle &style)
@@ -219,12 +222,12 @@ void CsvWriter::nonAscii(QByteArrayView utf8)
             m_encoding = Encoding::Utf8; // nothing tells otherwise
     }
     if (m_encoding == Encoding::Windows1252) {
-        const QString text = QString::fromUtf8(utf8);
-        const EncodedText encoded = EncodeWindows1252(text);
-        if (encoded.ok()) {
-            (void)copy(encoded.bytes);
+        m_encoded.clear();
+        if (Windows1252::instance().fromUtf8(utf8, m_encoded)) {
+            (void)copy(QByteArrayView(m_encoded.data(), qsizetype(m_encoded.size())));
             return;
         }
+        const QString text = QString::fromUtf8(utf8);
         if (m_setting != OutputEncoding::LikeInput)
             throw Failure{cannotHold(text, text) + QStringLiteral(" (--output-encoding) : choisissez utf-8 ou utf-8-bom")};
         if (m_flushed)

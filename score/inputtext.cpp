@@ -2,40 +2,11 @@
 
 #include "csvreader.h"
 #include "encoding.h"
+#include "windows1252.h"
 
 #include <QStringDecoder>
 
-#include <array>
-#include <cstring>
-
 namespace belva::score {
-
-namespace {
-
-// UTF-8 of each Windows-1252 byte.
-struct Windows1252Table
-{
-    std::array<std::array<char, 4>, 256> bytes{};
-    std::array<unsigned char, 256> size{};
-
-    Windows1252Table()
-    {
-        for (int b = 0; b < 256; ++b) {
-            const char c = char(b);
-            const QByteArray utf8 = DecodeWindows1252(QByteArrayView(&c, 1)).toUtf8();
-            size[size_t(b)] = static_cast<unsigned char>(qMin<qsizetype>(utf8.size(), 4));
-            std::memcpy(bytes[size_t(b)].data(), utf8.constData(), size[size_t(b)]);
-        }
-    }
-};
-
-const Windows1252Table &windows1252()
-{
-    static const Windows1252Table table;
-    return table;
-}
-
-} // namespace
 
 bool IsAscii(QByteArrayView bytes)
 {
@@ -138,11 +109,7 @@ QByteArrayView InputText::utf8(QByteArrayView field)
         const QByteArray replaced = QString::fromUtf8(field).toUtf8();
         m_converted.append(replaced.constData(), size_t(replaced.size()));
     } else {
-        const Windows1252Table &table = windows1252();
-        for (const char c : field) {
-            const auto b = static_cast<unsigned char>(c);
-            m_converted.append(table.bytes[b].data(), table.size[b]);
-        }
+        Windows1252::instance().toUtf8(field, m_converted);
     }
     return QByteArrayView(m_converted.data() + at, qsizetype(m_converted.size() - at));
 }

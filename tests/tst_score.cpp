@@ -10,6 +10,7 @@
 #include "rowscorer.h"
 #include "run.h"
 #include "scoring.h"
+#include "windows1252.h"
 
 #include "restrictions.h"
 
@@ -136,6 +137,7 @@ private Q_SLOTS:
     void usageErrors();
     void savedTestsRoundTrip();
     void tableMatchesWindow();
+    void windows1252MatchesConverter();
     void outputReadAgain_data();
     void outputReadAgain();
     void outputIsNoInput_data();
@@ -772,6 +774,29 @@ void TestScore::outputEncoding()
             expected << (file == u"utf8.csv" ? u"Łukasz"_s : u"Élodie"_s);
     }
     QCOMPARE(names, expected);
+}
+
+void TestScore::windows1252MatchesConverter()
+{
+    // Every byte, and every character of the basic plane, against the
+    // platform's converter.
+    const Windows1252 &table = Windows1252::instance();
+    for (int b = 0; b < 256; ++b) {
+        const char byte = char(b);
+        std::string utf8;
+        table.toUtf8(QByteArrayView(&byte, 1), utf8);
+        QCOMPARE(QByteArray::fromStdString(utf8), DecodeWindows1252(QByteArrayView(&byte, 1)).toUtf8());
+    }
+    for (char32_t c = 1; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c < 0xE000)
+            continue;
+        const QString text = QString::fromUcs4(&c, 1);
+        const EncodedText expected = EncodeWindows1252(text);
+        std::string got = "x";
+        const bool ok = table.fromUtf8(text.toUtf8(), got);
+        QCOMPARE(ok, expected.ok());
+        QCOMPARE(QByteArray::fromStdString(got), ok ? "x" + expected.bytes : QByteArray("x"));
+    }
 }
 
 void TestScore::exitStatus_data()

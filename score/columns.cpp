@@ -1,5 +1,7 @@
 #include "columns.h"
 
+#include <algorithm>
+
 namespace belva::score {
 
 int ItemNumber(const QString &name)
@@ -96,11 +98,8 @@ ColumnPlan PlanColumns(const QStringList &header, const Settings &settings, bool
     ColumnPlan plan;
     mapItems(header, settings, plan);
 
-    // An output of this program read again: its score columns are rewritten
-    // where they are, Manquantes with them when it is there.
-    std::vector<OutputColumn> source(size_t(header.size()));
-    for (qsizetype c = 0; c < header.size(); ++c)
-        source[size_t(c)] = {Source::Field, qint32(c)};
+    // An output of this program read again: its score columns (Manquantes
+    // with them) are written afresh where they are, when none holds answers.
     std::array<qsizetype, std::size(ScoreColumns)> scoreAt{};
     bool inPlace = true;
     for (size_t k = 0; k < std::size(ScoreColumns); ++k)
@@ -108,9 +107,8 @@ ColumnPlan PlanColumns(const QStringList &header, const Settings &settings, bool
     const qsizetype errorAt = onlyColumn(header, ErrorColumn);
     const qsizetype missingAt = onlyColumn(header, MissingColumn);
     inPlace &= errorAt >= 0;
-    for (int i = 0; inPlace && i < ItemCount; ++i)
-        inPlace = plan.items[size_t(i)] != errorAt && plan.items[size_t(i)] != missingAt
-                  && std::find(scoreAt.begin(), scoreAt.end(), plan.items[size_t(i)]) == scoreAt.end();
+    for (const qsizetype item : plan.items)
+        inPlace &= item != errorAt && item != missingAt && std::find(scoreAt.begin(), scoreAt.end(), item) == scoreAt.end();
     plan.scoresInPlace = inPlace;
 
     const auto add = [&plan](const QString &name, OutputColumn from, ColumnKind kind) {
@@ -121,19 +119,20 @@ ColumnPlan PlanColumns(const QStringList &header, const Settings &settings, bool
         add(QLatin1String(FileColumn), {Source::InputName}, ColumnKind::Text);
     const bool prorate = settings.missing == MissingAnswers::Prorate;
     for (qsizetype c = 0; c < header.size(); ++c) {
-        OutputColumn from = source[size_t(c)];
+        OutputColumn from{Source::Field, qint32(c)};
         ColumnKind kind = ColumnKind::Copied;
-        if (inPlace) {
-            for (size_t k = 0; k < scoreAt.size(); ++k)
-                if (scoreAt[k] == c)
-                    from = {Source::Score, qint32(k)}, kind = ColumnKind::Score;
-            if (c == missingAt)
-                from = {Source::Missing}, kind = ColumnKind::Count;
-            if (c == errorAt) {
-                if (prorate && missingAt < 0)
-                    add(QLatin1String(MissingColumn), {Source::Missing}, ColumnKind::Count);
-                from = {Source::Error}, kind = ColumnKind::Text;
-            }
+        const auto score = std::find(scoreAt.begin(), scoreAt.end(), c);
+        if (inPlace && score != scoreAt.end()) {
+            from = {Source::Score, qint32(score - scoreAt.begin())};
+            kind = ColumnKind::Score;
+        } else if (inPlace && c == missingAt) {
+            from = {Source::Missing};
+            kind = ColumnKind::Count;
+        } else if (inPlace && c == errorAt) {
+            if (prorate && missingAt < 0)
+                add(QLatin1String(MissingColumn), {Source::Missing}, ColumnKind::Count);
+            from = {Source::Error};
+            kind = ColumnKind::Text;
         }
         add(header[c], from, kind);
     }

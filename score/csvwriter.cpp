@@ -65,10 +65,10 @@ void CsvWriter::sourceEncoding(SourceEncoding encoding)
         decide();
 }
 
-QString CsvWriter::cannotHold(const QString &unencodable, const QString &in) const
+QString CsvWriter::cannotHold(const QString &text) const
 {
     return QStringLiteral("%1 : le caractère « %2 » (dans « %3 ») n'existe pas en Windows-1252")
-        .arg(m_deviceName, firstUnencodable(unencodable), in);
+        .arg(m_deviceName, firstUnencodable(text), text);
 }
 
 // Once begun, the encoding follows the input as soon as it is known.
@@ -83,26 +83,27 @@ void CsvWriter::decide()
         m_encoding = Encoding::Utf8;
         break;
     case SourceEncoding::Utf8WithBom:
-        useUtf8(true, {}, {});
+        useUtf8(true, {});
         break;
     case SourceEncoding::Windows1252:
         if (m_aheadUnencodable.isEmpty())
             m_encoding = Encoding::Windows1252;
         else
-            useUtf8(true, m_aheadUnencodable, m_aheadUnencodable);
+            useUtf8(true, m_aheadUnencodable);
         break;
     }
 }
 
-// Turns the output to UTF-8. What is still in the buffer is all there is
-// of it: ASCII or Windows-1252, converted, with a byte-order mark ahead.
-void CsvWriter::useUtf8(bool byteOrderMark, const QString &unencodable, const QString &in)
+// Turns the output to UTF-8, because of the text Windows-1252 cannot hold
+// when given. While nothing has left the buffer, what it holds is all of the
+// output: ASCII or Windows-1252, converted, with a byte-order mark ahead.
+void CsvWriter::useUtf8(bool byteOrderMark, const QString &unencodable)
 {
     const bool wasWindows1252 = m_encoding == Encoding::Windows1252;
     m_encoding = Encoding::Utf8;
     byteOrderMark &= !m_flushed;
     if (!unencodable.isEmpty())
-        m_report.note(cannotHold(unencodable, in)
+        m_report.note(cannotHold(unencodable)
                       + (byteOrderMark ? QStringLiteral(", l'encodage de l'entrée : la sortie est en UTF-8 avec BOM")
                                        : QStringLiteral(", l'encodage de l'entrée : la sortie est en UTF-8")));
     if (!byteOrderMark)
@@ -131,11 +132,11 @@ void CsvWriter::begin(const std::vector<Column> &columns, const SourceStyle &sty
         m_encoding = Encoding::Utf8;
         break;
     case OutputEncoding::Utf8WithBom:
-        useUtf8(true, {}, {});
+        useUtf8(true, {});
         break;
     case OutputEncoding::Windows1252:
         if (!m_aheadUnencodable.isEmpty())
-            throw Failure{cannotHold(m_aheadUnencodable, m_aheadUnencodable)
+            throw Failure{cannotHold(m_aheadUnencodable)
                           + QStringLiteral(" (--output-encoding) : choisissez utf-8 ou utf-8-bom")};
         m_encoding = Encoding::Windows1252;
         break;
@@ -229,12 +230,12 @@ void CsvWriter::nonAscii(QByteArrayView utf8)
         }
         const QString text = QString::fromUtf8(utf8);
         if (m_setting != OutputEncoding::LikeInput)
-            throw Failure{cannotHold(text, text) + QStringLiteral(" (--output-encoding) : choisissez utf-8 ou utf-8-bom")};
+            throw Failure{cannotHold(text) + QStringLiteral(" (--output-encoding) : choisissez utf-8 ou utf-8-bom")};
         if (m_flushed)
-            throw Failure{cannotHold(text, text)
+            throw Failure{cannotHold(text)
                           + QStringLiteral(", l'encodage de l'entrée, et la sortie en a déjà reçu une partie : "
                                            "relancez avec --output-encoding=utf-8-bom")};
-        useUtf8(true, text, text);
+        useUtf8(true, text);
     }
     (void)copy(utf8);
 }

@@ -46,8 +46,8 @@ private:
     [[nodiscard]] bool copy(QByteArrayView bytes);
     void nonAscii(QByteArrayView utf8);
     void decide();
-    void useUtf8(bool byteOrderMark, const QString &unencodable, const QString &in);
-    [[nodiscard]] QString cannotHold(const QString &unencodable, const QString &in) const;
+    void useUtf8(bool byteOrderMark, const QString &unencodable);
+    [[nodiscard]] QString cannotHold(const QString &text) const;
     void endRow();
     void flush();
     void reserve(size_t bytes)

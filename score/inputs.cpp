@@ -32,12 +32,12 @@ bool looksSaved(const QString &path)
     return file.read(&first, 1) == 1 && (first == '\r' || first == '\n');
 }
 
-Failure outputIsInput(const QString &path)
-{
-    return Failure{QStringLiteral("%1 : c'est aussi le fichier de sortie (-o) : rien n'est écrit, choisissez un autre nom").arg(path)};
-}
-
 } // namespace
+
+Failure OutputIsInput(const QString &input)
+{
+    return Failure{QStringLiteral("%1 : c'est aussi le fichier de sortie (-o) : rien n'est écrit, choisissez un autre nom").arg(input)};
+}
 
 Inputs ClassifyInputs(const QStringList &arguments)
 {
@@ -117,7 +117,7 @@ bool SavedTestFiles::next(QString *path)
             const QString &given = m_given[m_nextGiven++];
             const EntryInfo info = InspectEntry(given);
             if (info.kind == EntryKind::File && info.id == m_output)
-                throw outputIsInput(given);
+                throw OutputIsInput(given);
             if (info.kind != EntryKind::Folder && info.kind != EntryKind::LinkToFolder) {
                 *path = given;
                 return true;
@@ -141,7 +141,7 @@ bool SavedTestFiles::next(QString *path)
         switch (info.kind) {
         case EntryKind::File:
             if (info.id == m_output)
-                throw outputIsInput(entry);
+                throw OutputIsInput(entry);
             if (isTxt(name)) {
                 *path = entry;
                 return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "failure.h"
 #include "folder.h"
 #include "systemfile.h"
 
@@ -22,6 +23,9 @@ struct Inputs
     qint64 csvBytes = 0; // -1 when unknown (standard input, a pipe)
 };
 [[nodiscard]] Inputs ClassifyInputs(const QStringList &arguments);
+
+// The refusal of an input that is also the output.
+[[nodiscard]] Failure OutputIsInput(const QString &input);
 
 // The saved tests that files and folders name, in their order: each
 // folder's entries in the order of their names, sub-folders among them with

@@ -28,18 +28,17 @@ bool toStandardOutput(const CommandLine &line)
     return line.output.isEmpty() || line.output == u"-";
 }
 
-// The output may be no input: it would be read while it is written.
-void checkOutputIsNoInput(const CommandLine &line, const Inputs &inputs, const FileId &output)
+// No input may be the output (saved tests are checked as their folders are
+// walked): it would be read while it is written.
+void checkOutputIsNoInput(const Inputs &inputs, const FileId &output)
 {
     if (!output.valid)
         return;
     for (const QString &input : inputs.csv) {
         const FileId id = input == u"-" ? StandardInputFileId() : RegularFileId(input);
         if (id == output)
-            throw Failure{QStringLiteral("%1 : c'est aussi le fichier de sortie (-o) : rien n'est écrit, choisissez un autre nom")
-                              .arg(input == u"-" ? StandardInput : input)};
+            throw OutputIsInput(input == u"-" ? StandardInput : input);
     }
-    Q_UNUSED(line);
 }
 
 void scoreCsv(const CommandLine &line, const Inputs &inputs, const Streams &streams, RowSink &sink, Report &report)
@@ -99,7 +98,7 @@ int Run(const QStringList &arguments, const Streams &streams)
         inputs = ClassifyInputs(line.inputs);
         if (!toStandardOutput(line))
             outputId = RegularFileId(line.output);
-        checkOutputIsNoInput(line, inputs, outputId);
+        checkOutputIsNoInput(inputs, outputId);
     } catch (const UsageError &e) {
         write(streams.err, QStringLiteral("belvamg-score : %1").arg(e.message));
         write(streams.err, QStringLiteral("Essayez « belvamg-score --help »."));

@@ -11,24 +11,18 @@ namespace belva::score {
 
 namespace {
 
-// The line of each answer in a saved test, found in a report built with
-// a distinct marker for each answer.
-const std::array<int, ItemCount> &answerLines()
+// The line of an answer in a saved test, found in a report built with a
+// marker for that answer. Only a refused answer needs it.
+int answerLine(int item)
 {
-    static const std::array<int, ItemCount> lines = [] {
-        ReportFields f;
-        for (int i = 0; i < ItemCount; ++i)
-            f.answers[size_t(i)] = QString(QChar(char16_t(0xE000 + i)));
-        const QStringList report = BuildTestReport(f, ReportVariant::Text).split(QString::fromUtf16(ReportLineEnd));
-        std::array<int, ItemCount> found{};
-        for (qsizetype n = 0; n < report.size(); ++n) {
-            const char16_t last = report[n].isEmpty() ? 0 : report[n].back().unicode();
-            if (last >= 0xE000 && last < 0xE000 + ItemCount)
-                found[size_t(last - 0xE000)] = int(n + 1);
-        }
-        return found;
-    }();
-    return lines;
+    ReportFields f;
+    const QChar marker(char16_t(0xE000));
+    f.answers[size_t(item)] = marker;
+    const QStringList report = BuildTestReport(f, ReportVariant::Text).split(QString::fromUtf16(ReportLineEnd));
+    for (qsizetype n = 0; n < report.size(); ++n)
+        if (report[n].endsWith(marker))
+            return int(n + 1);
+    return 1;
 }
 
 // The saved test at `path`, never waiting on a pipe or device.
@@ -87,7 +81,7 @@ void SavedTestScorer::score(const QString &path)
         // The reader takes one digit an answer: the first above the scale fails.
         for (int i = 0; i < ItemCount && !messages.isEmpty(); ++i) {
             if (fields.answers[size_t(i)] > QString::number(HighestAnswer)) {
-                line = answerLines()[size_t(i)];
+                line = answerLine(i);
                 break;
             }
         }

@@ -8,6 +8,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <cstring>
 
 namespace belva::score {
@@ -108,15 +109,16 @@ void CsvWriter::useUtf8(bool byteOrderMark, const QString &unencodable)
                                        : QStringLiteral(", l'encodage de l'entrée : la sortie est en UTF-8")));
     if (!byteOrderMark)
         return;
-    std::string text = ByteOrderMark;
-    if (wasWindows1252)
-        Windows1252::instance().toUtf8(QByteArrayView(m_buffer.get(), qsizetype(m_end)), text);
-    else
-        text.append(m_buffer.get(), m_end);
+    std::unique_ptr<char[]> text(new char[3 + 3 * m_end]);
+    std::memcpy(text.get(), ByteOrderMark, 3);
+    const QByteArrayView before(m_buffer.get(), qsizetype(m_end));
+    char *end = wasWindows1252 ? Windows1252::instance().toUtf8(before, text.get() + 3)
+                               : std::copy(before.begin(), before.end(), text.get() + 3);
+    const auto size = size_t(end - text.get());
     m_end = 0;
-    reserve(text.size());
-    std::memcpy(m_buffer.get(), text.data(), text.size());
-    m_end = text.size();
+    reserve(size);
+    std::memcpy(m_buffer.get(), text.get(), size);
+    m_end = size;
 }
 
 void CsvWriter::begin(const std::vector<Column> &columns, const SourceStyle &style)
@@ -223,9 +225,10 @@ void CsvWriter::nonAscii(QByteArrayView utf8)
             m_encoding = Encoding::Utf8; // nothing tells otherwise
     }
     if (m_encoding == Encoding::Windows1252) {
-        m_encoded.clear();
-        if (Windows1252::instance().fromUtf8(utf8, m_encoded)) {
-            (void)copy(QByteArrayView(m_encoded.data(), qsizetype(m_encoded.size())));
+        if (m_encoded.size() < size_t(utf8.size()))
+            m_encoded.resize(size_t(utf8.size()));
+        if (const char *end = Windows1252::instance().fromUtf8(utf8, m_encoded.data())) {
+            (void)copy(QByteArrayView(m_encoded.data(), end - m_encoded.data()));
             return;
         }
         const QString text = QString::fromUtf8(utf8);

@@ -70,7 +70,7 @@ private:
     size_t m_capacity;
     size_t m_end = 0;
     bool m_flushed = false; // bytes have left the buffer
-    std::string m_encoded; // a value in Windows-1252
+    std::vector<char> m_encoded; // a value in Windows-1252
     std::string m_lineEnd = "\r\n";
     char m_delimiter = ';';
     bool m_rowStarted = false;

@@ -6,6 +6,8 @@
 
 #include <QStringDecoder>
 
+#include <cstring>
+
 namespace belva::score {
 
 bool IsAscii(QByteArrayView bytes)
@@ -91,27 +93,33 @@ QString InputText::text(QByteArrayView field) const
 
 void InputText::beginRow(qsizetype bytes)
 {
-    m_converted.clear();
     // Room for every field converted: views into it stay valid for the row.
     // A byte becomes at most 3 in UTF-8; U+FFFD for an invalid byte is 3.
-    m_converted.reserve(size_t(3 * bytes));
+    m_convertedSize = 0;
+    if (size_t(3 * bytes) > m_convertedCapacity) {
+        m_convertedCapacity = size_t(3 * bytes);
+        m_converted.reset(new char[m_convertedCapacity]);
+    }
 }
 
 QByteArrayView InputText::utf8(QByteArrayView field)
 {
     if (IsAscii(field))
         return field;
-    const size_t at = m_converted.size();
+    char *at = m_converted.get() + m_convertedSize;
+    char *end;
     if (m_utf8) {
         if (IsUtf8(field))
             return field;
         // Only where the text must be UTF-8 and is not: the row fails too.
         const QByteArray replaced = QString::fromUtf8(field).toUtf8();
-        m_converted.append(replaced.constData(), size_t(replaced.size()));
+        std::memcpy(at, replaced.constData(), size_t(replaced.size()));
+        end = at + replaced.size();
     } else {
-        Windows1252::instance().toUtf8(field, m_converted);
+        end = Windows1252::instance().toUtf8(field, at);
     }
-    return QByteArrayView(m_converted.data() + at, qsizetype(m_converted.size() - at));
+    m_convertedSize = size_t(end - m_converted.get());
+    return QByteArrayView(at, end - at);
 }
 
 } // namespace belva::score

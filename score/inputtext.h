@@ -6,7 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <string>
+#include <memory>
 
 namespace belva::score {
 
@@ -49,7 +49,9 @@ private:
     bool m_bom = false;
     bool m_byOption = false;
     bool m_sawUtf8 = false; // rows of UTF-8 text beyond ASCII were read
-    std::string m_converted;
+    std::unique_ptr<char[]> m_converted;
+    size_t m_convertedCapacity = 0;
+    size_t m_convertedSize = 0;
 };
 
 [[nodiscard]] bool IsAscii(QByteArrayView bytes);

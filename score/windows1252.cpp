@@ -33,23 +33,29 @@ const Windows1252 &Windows1252::instance()
     return table;
 }
 
-void Windows1252::toUtf8(QByteArrayView bytes, std::string &out) const
+char *Windows1252::toUtf8(QByteArrayView bytes, char *out) const
 {
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        out.append(m_utf8[b].data(), m_utf8Size[b]);
+        if (b < 0x80) {
+            *out++ = c;
+            continue;
+        }
+        const char *utf8 = m_utf8[b].data();
+        for (int k = 0; k < m_utf8Size[b]; ++k)
+            *out++ = utf8[k];
     }
+    return out;
 }
 
-bool Windows1252::fromUtf8(QByteArrayView utf8, std::string &out) const
+char *Windows1252::fromUtf8(QByteArrayView utf8, char *out) const
 {
-    const size_t start = out.size();
     const auto *p = reinterpret_cast<const unsigned char *>(utf8.data());
     const auto *end = p + utf8.size();
     while (p < end) {
         char32_t c = *p++;
         if (c < 0x80) {
-            out.push_back(char(c));
+            *out++ = char(c);
             continue;
         }
         // Valid UTF-8: the lead byte tells how many follow.
@@ -66,13 +72,11 @@ bool Windows1252::fromUtf8(QByteArrayView utf8, std::string &out) const
             if (at != m_byteOfOther.end() && at->first == c)
                 byte = static_cast<unsigned char>(at->second);
         }
-        if (byte < 0) {
-            out.resize(start);
-            return false;
-        }
-        out.push_back(char(byte));
+        if (byte < 0)
+            return nullptr;
+        *out++ = char(byte);
     }
-    return true;
+    return out;
 }
 
 } // namespace belva::score

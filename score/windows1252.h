@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -19,11 +18,13 @@ class Windows1252
 public:
     static const Windows1252 &instance();
 
-    // Appends the UTF-8 of the bytes.
-    void toUtf8(QByteArrayView bytes, std::string &out) const;
-    // Appends the Windows-1252 of valid UTF-8; false, with `out` as it was,
-    // when a character has no byte in the code page.
-    [[nodiscard]] bool fromUtf8(QByteArrayView utf8, std::string &out) const;
+    // Writes the UTF-8 of the bytes at `out`, which has room for three bytes
+    // each; returns the end of what it wrote.
+    char *toUtf8(QByteArrayView bytes, char *out) const;
+    // Writes the Windows-1252 of valid UTF-8 at `out`, which has room for as
+    // many bytes; returns the end of what it wrote, or nullptr when a
+    // character has no byte in the code page.
+    [[nodiscard]] char *fromUtf8(QByteArrayView utf8, char *out) const;
 
 private:
     Windows1252();

@@ -1,5 +1,7 @@
 #include "systemfile.h"
 
+#include "outputfile_p.h"
+
 #include "errors.h"
 
 #include <QDir>
@@ -147,6 +149,20 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
         ThrowWriteError();
 }
 
+namespace {
+
+// The descriptor, open for reading, as the file's own, closed with it.
+bool adopt(int fd, QFile &file, int *error)
+{
+    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+    *error = EIO;
+    return false;
+}
+
+} // namespace
+
 bool OpenRegularFile(const QString &path, QFile &file, int *error)
 {
     // Non-blocking, so that a named pipe chosen by mistake cannot hang the
@@ -165,12 +181,7 @@ bool OpenRegularFile(const QString &path, QFile &file, int *error)
         ::close(fd);
         return false;
     }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        *error = EIO;
-        return false;
-    }
-    return true;
+    return adopt(fd, file, error);
 }
 
 bool OpenForReading(const QString &path, QFile &file, int *error)
@@ -189,12 +200,7 @@ bool OpenForReading(const QString &path, QFile &file, int *error)
         *error = errno;
         return false;
     }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        *error = EIO;
-        return false;
-    }
-    return true;
+    return adopt(fd, file, error);
 }
 
 int LastSystemError()
@@ -232,28 +238,6 @@ FileId StandardInputFileId()
     return ::fstat(STDIN_FILENO, &st) == 0 ? regularFileId(st) : FileId();
 }
 
-// How the content reaches the file: through a new file put in its place, a
-// copy kept aside and written over it at commit(), or straight into it.
-enum class Way { None, Replace, Rewrite, Into };
-
-struct OutputFile::Private
-{
-    Way way = Way::None;
-    std::optional<QSaveFile> replacement;
-    std::optional<QTemporaryFile> aside;
-    QFile into;
-    QFile closed; // the device before open()
-    int target = -1; // the file rewritten at commit()
-    int error = 0;
-};
-
-OutputFile::OutputFile() : d(std::make_unique<Private>()) {}
-
-OutputFile::~OutputFile()
-{
-    cancel();
-}
-
 bool OutputFile::open(const QString &path)
 {
     cancel();
@@ -274,7 +258,7 @@ bool OutputFile::open(const QString &path)
             d->replacement.reset();
             return false;
         }
-        d->way = Way::Replace;
+        d->way = OutputWay::Replace;
         return true;
     }
     struct stat st;
@@ -289,14 +273,14 @@ bool OutputFile::open(const QString &path)
             d->error = EIO;
             return false;
         }
-        d->way = Way::Into;
+        d->way = OutputWay::Into;
         return true;
     }
     if (isReplaceable(st)) {
         d->replacement.emplace(path);
         if (beginReplacement(*d->replacement, st)) {
             ::close(fd);
-            d->way = Way::Replace;
+            d->way = OutputWay::Replace;
             return true;
         }
         d->replacement.reset();
@@ -310,96 +294,29 @@ bool OutputFile::open(const QString &path)
         return false;
     }
     d->target = fd;
-    d->way = Way::Rewrite;
+    d->way = OutputWay::Rewrite;
     return true;
 }
 
-QIODevice &OutputFile::device()
+bool RewindOutputTarget(qintptr target)
 {
-    switch (d->way) {
-    case Way::Replace:
-        return *d->replacement;
-    case Way::Rewrite:
-        return *d->aside;
-    case Way::Into:
-        return d->into;
-    case Way::None:
-        break;
-    }
-    return d->closed;
+    return ::ftruncate(int(target), 0) == 0 && ::lseek(int(target), 0, SEEK_SET) == 0;
 }
 
-namespace {
-
-// The content kept aside, written over the file from its beginning.
-bool copyOver(QTemporaryFile &aside, int target)
+bool WriteOutputTarget(qintptr target, const char *data, qint64 size)
 {
-    if (!aside.seek(0) || ::ftruncate(target, 0) != 0 || ::lseek(target, 0, SEEK_SET) != 0)
-        return false;
-    QByteArray block(256 * 1024, Qt::Uninitialized);
-    for (;;) {
-        errno = 0;
-        const qint64 n = aside.read(block.data(), block.size());
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        if (!writeAll(target, QByteArray::fromRawData(block.constData(), qsizetype(n))))
-            return false;
-    }
+    return writeAll(int(target), QByteArray::fromRawData(data, qsizetype(size)));
 }
 
-} // namespace
-
-bool OutputFile::commit()
+bool CloseOutputTarget(qintptr target)
 {
-    bool ok = true;
-    errno = 0;
-    switch (d->way) {
-    case Way::Replace:
-        ok = d->replacement->commit();
-        break;
-    case Way::Rewrite: {
-        ok = copyOver(*d->aside, d->target);
-        const int copyError = errno;
-        // A failing close can be the first sign of a failed write (NFS, quotas).
-        const bool closed = ::close(d->target) == 0 || errno == EINTR;
-        d->target = -1;
-        if (!ok)
-            errno = copyError;
-        ok = ok && closed;
-        break;
-    }
-    case Way::Into:
-        d->into.close();
-        break;
-    case Way::None:
-        ok = false;
-        break;
-    }
-    if (!ok)
-        d->error = errno ? errno : EIO;
-    cancel();
-    return ok;
+    // A failing close can be the first sign of a failed write (NFS, quotas).
+    return ::close(int(target)) == 0 || errno == EINTR;
 }
 
-void OutputFile::cancel()
+int WriteFailedCode()
 {
-    if (d->replacement) {
-        d->replacement->cancelWriting();
-        d->replacement.reset();
-    }
-    d->aside.reset();
-    if (d->target >= 0)
-        ::close(d->target);
-    d->target = -1;
-    d->into.close();
-    d->way = Way::None;
-}
-
-int OutputFile::error() const
-{
-    return d->error;
+    return EIO;
 }
 
 } // namespace belva

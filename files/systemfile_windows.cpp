@@ -1,5 +1,7 @@
 #include "systemfile.h"
 
+#include "outputfile_p.h"
+
 #include "errors.h"
 
 #include <QDir>
@@ -130,6 +132,27 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
         ThrowWriteError();
 }
 
+namespace {
+
+// The handle, open for reading, as the file's own, closed with it.
+bool adopt(HANDLE h, QFile &file, int *error)
+{
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        *error = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        _close(fd);
+        *error = ERROR_READ_FAULT;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool OpenRegularFile(const QString &path, QFile &file, int *error)
 {
     const QString native = QDir::toNativeSeparators(path);
@@ -150,18 +173,7 @@ bool OpenRegularFile(const QString &path, QFile &file, int *error)
         *error = ERROR_INVALID_PARAMETER;
         return false;
     }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(h);
-        *error = ERROR_INVALID_HANDLE;
-        return false;
-    }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        _close(fd);
-        *error = ERROR_READ_FAULT;
-        return false;
-    }
-    return true;
+    return adopt(h, file, error);
 }
 
 bool OpenForReading(const QString &path, QFile &file, int *error)
@@ -173,18 +185,7 @@ bool OpenForReading(const QString &path, QFile &file, int *error)
         *error = int(GetLastError());
         return false;
     }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(h);
-        *error = ERROR_INVALID_HANDLE;
-        return false;
-    }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        _close(fd);
-        *error = ERROR_READ_FAULT;
-        return false;
-    }
-    return true;
+    return adopt(h, file, error);
 }
 
 int LastSystemError()
@@ -231,28 +232,6 @@ FileId StandardInputFileId()
     return regularFileId(GetStdHandle(STD_INPUT_HANDLE));
 }
 
-// How the content reaches the file: through a new file put in its place, a
-// copy kept aside and written over it at commit(), or straight into it.
-enum class Way { None, Replace, Rewrite, Into };
-
-struct OutputFile::Private
-{
-    Way way = Way::None;
-    std::optional<QSaveFile> replacement;
-    std::optional<QTemporaryFile> aside;
-    QFile into;
-    QFile closed; // the device before open()
-    HANDLE target = INVALID_HANDLE_VALUE; // the file rewritten at commit()
-    int error = 0;
-};
-
-OutputFile::OutputFile() : d(std::make_unique<Private>()) {}
-
-OutputFile::~OutputFile()
-{
-    cancel();
-}
-
 namespace {
 
 HANDLE openExisting(const QString &path)
@@ -289,7 +268,7 @@ bool OutputFile::open(const QString &path)
             d->replacement.reset();
             return false;
         }
-        d->way = Way::Replace;
+        d->way = OutputWay::Replace;
         return true;
     }
     if (isReplaceable(h)) {
@@ -297,7 +276,7 @@ bool OutputFile::open(const QString &path)
         d->replacement.emplace(path);
         int error = 0;
         if (beginReplacement(*d->replacement, &error)) {
-            d->way = Way::Replace;
+            d->way = OutputWay::Replace;
             return true;
         }
         d->replacement.reset();
@@ -319,7 +298,7 @@ bool OutputFile::open(const QString &path)
             d->error = ERROR_WRITE_FAULT;
             return false;
         }
-        d->way = Way::Into;
+        d->way = OutputWay::Into;
         return true;
     }
     d->aside.emplace(QDir::tempPath() + QStringLiteral("/belvamg-XXXXXX"));
@@ -330,96 +309,31 @@ bool OutputFile::open(const QString &path)
         CloseHandle(h);
         return false;
     }
-    d->target = h;
-    d->way = Way::Rewrite;
+    d->target = reinterpret_cast<qintptr>(h);
+    d->way = OutputWay::Rewrite;
     return true;
 }
 
-QIODevice &OutputFile::device()
+bool RewindOutputTarget(qintptr target)
 {
-    switch (d->way) {
-    case Way::Replace:
-        return *d->replacement;
-    case Way::Rewrite:
-        return *d->aside;
-    case Way::Into:
-        return d->into;
-    case Way::None:
-        break;
-    }
-    return d->closed;
-}
-
-namespace {
-
-// The content kept aside, written over the file from its beginning.
-bool copyOver(QTemporaryFile &aside, HANDLE target)
-{
+    const auto h = reinterpret_cast<HANDLE>(target);
     LARGE_INTEGER start{};
-    if (!aside.seek(0) || !SetFilePointerEx(target, start, nullptr, FILE_BEGIN) || !SetEndOfFile(target))
-        return false;
-    QByteArray block(256 * 1024, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = aside.read(block.data(), block.size());
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        if (!writeAll(target, QByteArray::fromRawData(block.constData(), qsizetype(n))))
-            return false;
-    }
+    return SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && SetEndOfFile(h);
 }
 
-} // namespace
-
-bool OutputFile::commit()
+bool WriteOutputTarget(qintptr target, const char *data, qint64 size)
 {
-    bool ok = true;
-    SetLastError(0);
-    switch (d->way) {
-    case Way::Replace:
-        ok = d->replacement->commit();
-        break;
-    case Way::Rewrite: {
-        ok = copyOver(*d->aside, d->target);
-        const DWORD copyError = GetLastError();
-        const bool closed = CloseHandle(d->target);
-        d->target = INVALID_HANDLE_VALUE;
-        if (!ok)
-            SetLastError(copyError);
-        ok = ok && closed;
-        break;
-    }
-    case Way::Into:
-        d->into.close();
-        break;
-    case Way::None:
-        ok = false;
-        break;
-    }
-    if (!ok)
-        d->error = GetLastError() ? int(GetLastError()) : ERROR_WRITE_FAULT;
-    cancel();
-    return ok;
+    return writeAll(reinterpret_cast<HANDLE>(target), QByteArray::fromRawData(data, qsizetype(size)));
 }
 
-void OutputFile::cancel()
+bool CloseOutputTarget(qintptr target)
 {
-    if (d->replacement) {
-        d->replacement->cancelWriting();
-        d->replacement.reset();
-    }
-    d->aside.reset();
-    if (d->target != INVALID_HANDLE_VALUE)
-        CloseHandle(d->target);
-    d->target = INVALID_HANDLE_VALUE;
-    d->into.close();
-    d->way = Way::None;
+    return CloseHandle(reinterpret_cast<HANDLE>(target));
 }
 
-int OutputFile::error() const
+int WriteFailedCode()
 {
-    return d->error;
+    return ERROR_WRITE_FAULT;
 }
 
 } // namespace belva

@@ -65,8 +65,14 @@ Inputs ClassifyInputs(const QStringList &arguments)
             break;
         case EntryKind::NamedPipe:
         case EntryKind::Special:
-            inputs.csv << arg; // read as it comes, as from standard input
-            inputs.csvBytes = -1;
+            // Read as it comes, as from standard input; one named as a saved
+            // test is one, which the reader refuses without waiting on it.
+            if (isTxt(arg)) {
+                inputs.saved << arg;
+            } else {
+                inputs.csv << arg;
+                inputs.csvBytes = -1;
+            }
             break;
         case EntryKind::Missing:
         case EntryKind::DanglingLink:

@@ -2,6 +2,7 @@
 #include "tform1.h"
 
 #include "errorhandler.h"
+#include "followupfiles.h"
 #include "followupwindow.h"
 #include "opentextfiledialog.h"
 

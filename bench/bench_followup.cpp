@@ -3,6 +3,7 @@
 // QT_QPA_PLATFORM=offscreen bench_followup -median 9 (QtTest).
 #include "encoding.h"
 #include "followupchart.h"
+#include "followupfiles.h"
 #include "followupwindow.h"
 #include "reports.h"
 #include "scoring.h"

@@ -5,32 +5,15 @@
 #include "followupchart.h"
 #include "placement.h"
 #include "printdialogs.h"
-#include "reportexport.h"
-#include "savedtestfile.h"
+#include "clipboard.h"
 #include "scoring.h"
 
 #include <QEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QShortcut>
 #include <QTableWidgetItem>
 
 namespace belva {
-
-FollowUpFiles ReadFollowUpFiles(const QStringList &paths, const QLocale &locale)
-{
-    FollowUpFiles files;
-    QList<FollowUpTest> chosen;
-    for (const QString &path : paths) {
-        const SavedTestReading reading = ReadSavedTestFile(path);
-        if (reading.ok())
-            chosen.append(MakeFollowUpTest(reading.test, QFileInfo(path).fileName(), locale));
-        else
-            files.refusals.append(reading.refusal);
-    }
-    files.followUp = OrderFollowUp(chosen);
-    return files;
-}
 
 FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::FollowUpWindow)
 {

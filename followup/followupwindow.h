@@ -8,7 +8,6 @@
 
 #include "followup.h"
 
-#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -21,17 +20,6 @@ class FollowUpWindow;
 }
 
 namespace belva {
-
-// The saved tests of several files: those the reader accepted, in date
-// order, and a reason for each file left out.
-struct FollowUpFiles
-{
-    FollowUp followUp;
-    QStringList refusals;
-};
-
-// Reads the files, in the order they were chosen.
-[[nodiscard]] FollowUpFiles ReadFollowUpFiles(const QStringList &paths, const QLocale &locale = QLocale());
 
 // The printed page: title, warning, table, notes, then the chart below, all
 // inside `page`, in `font` (the print font) and its bold.

@@ -3,6 +3,7 @@
 #include "encoding.h"
 #include "errorhandler.h"
 #include "followupchart.h"
+#include "followupfiles.h"
 #include "followupwindow.h"
 #include "modaldriver.h"
 #include "reports.h"

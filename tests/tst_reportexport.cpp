@@ -1,3 +1,4 @@
+#include "clipboard.h"
 #include "reportexport.h"
 
 #include "encoding.h"

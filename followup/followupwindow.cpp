@@ -89,7 +89,7 @@ FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Fo
     // Points, with a comma or a point, two decimals at most.
     ui->ThresholdEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}([.,]\\d{0,2})?")), this));
-    ui->ThresholdEdit->setMaximumWidth(ui->ThresholdEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000,000"))
+    ui->ThresholdEdit->setMaximumWidth(ui->ThresholdEdit->fontMetrics().horizontalAdvance(QStringLiteral("aucun 000,00"))
                                        + 2 * ui->ThresholdEdit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 12);
     connect(ui->ThresholdEdit, &QLineEdit::textChanged, this, &FollowUpWindow::thresholdEdited);
 
@@ -261,8 +261,8 @@ void FollowUpWindow::alignChangeColumns()
         ui->ChangeTable->setColumnWidth(c, ui->ScoreTable->columnWidth(c));
 }
 
-// The table as tall as its rows, up to a few of them; the chart takes the
-// rest. It keeps room for two tests however small the window.
+// The table as tall as its rows, up to six of them and half the room; the
+// chart takes the rest. It keeps room for two tests however small the window.
 void FollowUpWindow::fitTableHeight()
 {
     QTableWidget *table = ui->ScoreTable;
@@ -279,7 +279,9 @@ void FollowUpWindow::fitTableHeight()
     table->setMinimumHeight(least);
     const int changeHeight = ui->ChangeTable->isVisibleTo(this) ? ui->ChangeTable->height() : 0;
     wanted += changeHeight;
+    // The chart keeps at least half of the room.
     const int total = std::max(ui->Splitter->height(), ui->Splitter->sizeHint().height());
+    wanted = std::max(std::min(wanted, total / 2), least + changeHeight);
     ui->Splitter->setSizes({wanted, std::max(total - wanted, ui->Chart->minimumSizeHint().height())});
 }
 

@@ -82,6 +82,13 @@ FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Fo
                 m_alignPending = false;
                 alignChangeColumns();
                 ui->ScoreTable->resizeRowsToContents();
+                limitTableHeight();
+                // Shown for the first time: rows wrap less once the columns
+                // have their widths, and the table takes what they need.
+                if (m_fitPending) {
+                    m_fitPending = false;
+                    fitTableHeight();
+                }
             });
         }
     });
@@ -151,6 +158,7 @@ void FollowUpWindow::setFollowUp(const FollowUp &followUp, const QStringList &re
     fillTable();
     ui->Chart->setFollowUp(m_followUp);
     fitTableHeight();
+    m_fitPending = true;
 }
 
 void FollowUpWindow::thresholdEdited(const QString &text)
@@ -253,6 +261,17 @@ void FollowUpWindow::fillTable()
     changeTable->resizeRowsToContents();
     alignChangeColumns();
     changeTable->setFixedHeight(changeTable->rowCount() ? changeTable->rowHeight(0) + 2 * changeTable->frameWidth() : 0);
+    limitTableHeight();
+}
+
+// No taller than its rows: the room left goes to the chart.
+void FollowUpWindow::limitTableHeight()
+{
+    QTableWidget *table = ui->ScoreTable;
+    int height = table->horizontalHeader()->sizeHint().height() + 2 * table->frameWidth();
+    for (int r = 0; r < table->rowCount(); ++r)
+        height += table->rowHeight(r);
+    table->setMaximumHeight(std::max(height, table->minimumHeight()));
 }
 
 void FollowUpWindow::alignChangeColumns()

@@ -66,11 +66,13 @@ private:
     void fillTable();
     void fitTableHeight();
     void alignChangeColumns();
+    void limitTableHeight();
     void thresholdEdited(const QString &text);
 
     std::unique_ptr<Ui::FollowUpWindow> ui;
     FollowUp m_followUp;
     bool m_alignPending = false;
+    bool m_fitPending = false;
 };
 
 } // namespace belva

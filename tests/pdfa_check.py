@@ -15,8 +15,9 @@ What is checked:
     attachments, no actions, no annotations; no transparency (constant
     alphas of 1, no soft masks, no transparency groups, no image with a soft
     mask or interpolation); every font's program embedded, each CID font with
-    its CIDToGIDMap and CIDSet, and the widths of its /W array equal to the
-    advance widths in its embedded TrueType program;
+    its CIDToGIDMap and a CIDSet that marks exactly the glyphs of its
+    embedded TrueType program, and the widths of its /W array equal to the
+    advance widths in that program;
   - the paper (MediaBox) and the number of pages;
   - `pdftotext -layout`: with --lines, its non-blank lines are the FILE's
     non-blank lines, word for word; with --rows, each non-blank line of FILE
@@ -95,18 +96,19 @@ def pdf_date(text):
     return datetime.datetime(*(int(m.group(i)) for i in range(1, 7)), tzinfo=tz)
 
 
-def truetype_widths(program):
-    """Advance widths of the glyphs, in thousandths of the em."""
+def truetype_metrics(program):
+    """The number of glyphs, and their advance widths in thousandths of the em."""
     tables = {}
     count = struct.unpack(">H", program[4:6])[0]
     for i in range(count):
         tag, _, offset, length = struct.unpack(">4sIII", program[12 + 16 * i:28 + 16 * i])
         tables[tag] = program[offset:offset + length]
+    glyphs = struct.unpack(">H", tables[b"maxp"][4:6])[0]
     units = struct.unpack(">H", tables[b"head"][18:20])[0]
     metrics = struct.unpack(">H", tables[b"hhea"][34:36])[0]
     hmtx = tables[b"hmtx"]
     advances = [struct.unpack(">H", hmtx[4 * i:4 * i + 2])[0] for i in range(metrics)]
-    return [a * 1000.0 / units for a in advances]
+    return glyphs, [a * 1000.0 / units for a in advances]
 
 
 def w_array(pikepdf, widths):
@@ -150,11 +152,16 @@ def check_font(pikepdf, font, seen):
         fail(f"the font {name} has no CIDSet")
     if "/FontFile2" not in descriptor:
         return
-    advances = truetype_widths(bytes(descriptor.FontFile2.read_bytes()))
+    glyphs, advances = truetype_metrics(bytes(descriptor.FontFile2.read_bytes()))
     identity = str(font.get("/CIDToGIDMap")) == "/Identity"
     if not identity:
         fail(f"the font {name} maps its CIDs through a table (not checked)")
         return
+    if "/CIDSet" in descriptor:
+        bits = bytes(descriptor.CIDSet.read_bytes())
+        marked = {8 * i + b for i, byte in enumerate(bits) for b in range(8) if byte & (0x80 >> b)}
+        if marked != set(range(glyphs)):
+            fail(f"the font {name}: its CIDSet marks {len(marked)} CIDs, its program has {glyphs} glyphs")
     declared = w_array(pikepdf, font.get("/W", []))
     for cid, width in sorted(declared.items()):
         actual = advances[min(cid, len(advances) - 1)]

@@ -3,8 +3,6 @@
 #include "savetextfiledialog.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QPointer>
 #include <QStringView>
 #include <QTextBoundaryFinder>
 
@@ -100,7 +98,7 @@ QString ProposedPdfFileName(const QString &patient, const QString &date)
 
 QString ExecuteExportPdfDialog(QWidget *parent, const QString &folder, const QString &name)
 {
-    QPointer<QFileDialog> dialog = new QFileDialog(parent, QStringLiteral("Exporter en PDF"));
+    auto *dialog = new QFileDialog(parent, QStringLiteral("Exporter en PDF"));
     dialog->setObjectName(QStringLiteral("ExportPdfDialog"));
     dialog->setOptions(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -111,14 +109,7 @@ QString ExecuteExportPdfDialog(QWidget *parent, const QString &folder, const QSt
     dialog->setDirectory(folder);
     dialog->selectFile(name);
 
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    QString chosen;
-    if (dialog) {
-        if (accepted && !dialog->selectedFiles().isEmpty())
-            chosen = QFileInfo(dialog->selectedFiles().constFirst()).absoluteFilePath();
-        delete dialog;
-    }
-    return chosen;
+    return ExecuteForOneFile(dialog);
 }
 
 } // namespace belva

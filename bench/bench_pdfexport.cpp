@@ -2,15 +2,12 @@
 // laid out on a PDF/A-1b document in memory, and that document written.
 // Run: bench_pdfexport -median 9 (offscreen unless QT_QPA_PLATFORM is set).
 #include "pdfdocument.h"
-#include "printing.h"
-#include "reports.h"
+#include "printedreport.h"
 #include "startup.h"
 #include "systemfile.h"
-#include "tform1.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,15 +22,11 @@ private Q_SLOTS:
     {
         SetUpApplication(*qApp);
         QVERIFY2(QFile::exists(QString::fromUtf16(WindowFontFile)), "Tahoma is missing: run scripts/setup");
-        TForm1 form;
-        ReportFields fields = form.reportFields();
-        fields.date = QStringLiteral("08/12/2026");
-        fields.patient = QStringLiteral("Dupont-Lefebvre Jean-Étienne");
-        form.memo()->setPlainText(BuildTestReport(fields, ReportVariant::Print));
-        m_lines = MemoLines(form.memo());
+        const bench::PrintedReport report = bench::MakePrintedReport();
+        m_lines = report.lines;
         QCOMPARE(m_lines.size(), 52);
-        m_font = form.memo()->font();
-        m_title = PdfTitle(fields.patient, fields.date);
+        m_font = report.windowFont;
+        m_title = PdfTitle(report.fields.patient, report.fields.date);
     }
 
     // The first export of the run: Qt's PDF engine and the font's tables

@@ -175,6 +175,24 @@ private:
     {
         return QStringLiteral("Score global (%) : 10") + form->decimalSeparator() + QStringLiteral("28");
     }
+    // A test saved on 01/02/2020 with every answer the same, scored with ",".
+    QString writeSavedTest(const QString &fileName, const QString &patient, QChar answer) const
+    {
+        belva::ReportFields f;
+        f.date = QStringLiteral("01/02/2020");
+        f.patient = patient;
+        f.answers.fill(QString(answer));
+        const belva::ScoreSet scores = belva::ComputeScores(f.answers, u',');
+        for (int d = 0; d < belva::DimensionCount; ++d)
+            f.scores[d] = scores.dimensions[d].text;
+        f.status = scores.status;
+        const QString path = dir.filePath(fileName);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(belva::EncodeWindows1252(belva::BuildTestReport(f, belva::ReportVariant::Text)).bytes) < 0)
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
     void answer(int item, Qt::Key key)
     {
         auto *combo = form->findChild<QWidget *>(QStringLiteral("ComboBox%1").arg(item));
@@ -405,19 +423,7 @@ private Q_SLOTS:
     // A reopened test keeps its own date until Nouveau.
     void reopenedTestKeepsItsDate()
     {
-        belva::ReportFields f;
-        f.date = QStringLiteral("01/02/2020");
-        f.patient = QStringLiteral("Ancien");
-        f.answers.fill(QStringLiteral("1"));
-        const belva::ScoreSet scores = belva::ComputeScores(f.answers, u',');
-        for (int d = 0; d < belva::DimensionCount; ++d)
-            f.scores[d] = scores.dimensions[d].text;
-        f.status = scores.status;
-        const QString path = dir.filePath(QStringLiteral("ancien.txt"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(belva::EncodeWindows1252(belva::BuildTestReport(f, belva::ReportVariant::Text)).bytes);
-        file.close();
+        const QString path = writeSavedTest(QStringLiteral("ancien.txt"), QStringLiteral("Ancien"), u'1');
 
         run("Ouvrir1", {answerSaveDialog(path)});
         QCOMPARE(statusText(), QStringLiteral("Score global (%) : 20"));
@@ -573,19 +579,7 @@ private Q_SLOTS:
     // the name proposed for it.
     void exportPdfOfAReopenedTest()
     {
-        belva::ReportFields f;
-        f.date = QStringLiteral("01/02/2020");
-        f.patient = QStringLiteral("Ancien Patient");
-        f.answers.fill(QStringLiteral("2"));
-        const belva::ScoreSet scores = belva::ComputeScores(f.answers, u',');
-        for (int d = 0; d < belva::DimensionCount; ++d)
-            f.scores[d] = scores.dimensions[d].text;
-        f.status = scores.status;
-        const QString saved = dir.filePath(QStringLiteral("ancien-pdf.txt"));
-        QFile file(saved);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(belva::EncodeWindows1252(belva::BuildTestReport(f, belva::ReportVariant::Text)).bytes);
-        file.close();
+        const QString saved = writeSavedTest(QStringLiteral("ancien-pdf.txt"), QStringLiteral("Ancien Patient"), u'2');
         QStringList boxes;
         run("Ouvrir1", {answerSaveDialog(saved)}, &boxes);
         QCOMPARE(boxes, QStringList());

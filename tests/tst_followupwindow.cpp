@@ -133,7 +133,6 @@ private slots:
     void chart();
     void command();
     void closesWithTheMainWindow();
-    void exportsPdf();
 
 private:
     QTemporaryDir m_dir;
@@ -327,51 +326,6 @@ void TestFollowUpWindow::closesWithTheMainWindow()
     QVERIFY(!window->isVisible());
     form.reset();
     QVERIFY(!window);
-}
-
-// Exporter en PDF...: the window's page saved where the dialog says, under a
-// name proposed from the last test; cancelled, nothing is written.
-void TestFollowUpWindow::exportsPdf()
-{
-    TForm1 form;
-    form.show();
-    {
-        Answers answers(m_dir.path(), QStringLiteral("\"mars.txt\" \"decembre.txt\""));
-        form.findChild<QAction *>(QStringLiteral("Suividupatient1"))->trigger();
-    }
-    FollowUpWindow *window = followUpWindow();
-    QVERIFY(window);
-    auto *button = window->findChild<QPushButton *>(QStringLiteral("PdfButton"));
-    QCOMPARE(button->text(), QStringLiteral("Exporter en PDF..."));
-
-    const QString path = m_dir.filePath(QStringLiteral("suivi.pdf"));
-    for (const bool cancel : {true, false}) {
-        QString proposed;
-        QWidget *parent = nullptr;
-        test::ModalDriver driver({test::Answer<QFileDialog>([&](QFileDialog *dialog) {
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("Exporter en PDF"));
-            parent = dialog->parentWidget();
-            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-            proposed = name->text();
-            if (cancel) {
-                dialog->reject();
-                return;
-            }
-            name->setText(path);
-            QMetaObject::invokeMethod(dialog, "accept");
-        })});
-        button->click();
-        QVERIFY(driver.done());
-        QCOMPARE(driver.boxTexts, QStringList());
-        QCOMPARE(parent, window);
-        QCOMPARE(proposed, QStringLiteral("Suivi Dupont Jean 02-03-2026.pdf"));
-        QCOMPARE(QFile::exists(path), !cancel);
-    }
-    QFile pdf(path);
-    QVERIFY(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
-    QVERIFY(bytes.startsWith("%PDF-1.4"));
-    QVERIFY(bytes.contains("BELVA MG 1.0 - Dupont Jean - Suivi du patient"));
 }
 
 QTEST_MAIN(TestFollowUpWindow)

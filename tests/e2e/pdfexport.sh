@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Exporter en PDF in the real program under its own X server: a new test
-# (the proposed name taken), a cancelled export, a reopened test (its own
-# date and name) and a follow-up of three tests (its button); every document
-# is read back by pdfa_check.py (qpdf, pdffonts, pikepdf, pdftotext -layout)
-# against the lines the print command prints.
+# Exporter en PDF in the real program under its own X server: a new test, a
+# cancelled export, a reopened test (its own date and name) and a follow-up
+# of three tests (its button), each time under the name the dialog proposes;
+# every document is read back by pdfa_check.py (qpdf, pdffonts, pikepdf,
+# pdftotext -layout) against the lines the print command prints.
 #   pdfexport.sh <BelvaMG> <expected_report> <saved_test>
 set -uo pipefail
 prog=${1:?usage: pdfexport.sh BelvaMG expected_report saved_test}
@@ -38,17 +38,13 @@ check_pdf() {
         fail "$(basename "$file"): the document is not what was expected"
 }
 
-# export_dialog [PATH]: the "Exporter en PDF" dialog answered with PATH
-# typed, or with the name it proposes.
+# export_dialog SHOT: the "Exporter en PDF" dialog accepted with the name it
+# proposes.
 export_dialog() {
     wait_window '^Exporter en PDF$' 100 || fail "the Exporter en PDF dialog did not show"
     local dialog=$FOUND
     focus_window "$dialog"
-    shot "dialog-$(basename "${1:-proposed}")"
-    if [ -n "${1:-}" ]; then
-        xdotool key ctrl+a
-        type_text "$1"
-    fi
+    shot "dialog-$1"
     xdotool key Return
     wait_for 50 window_gone "$dialog" || fail "the Exporter en PDF dialog did not close"
 }
@@ -60,7 +56,7 @@ echo "== a new test, the proposed name taken"
 type_answers "$answers"
 menu f d
 answer_prompt "$patient"
-export_dialog
+export_dialog new
 new="$HOME/$patient $file_date.pdf"
 wait_for 50 test -s "$new" || fail "no '$patient $file_date.pdf' in the home folder: $(ls -A "$HOME" | tr '\n' '|')"
 main_idle
@@ -89,7 +85,7 @@ xdotool key Return
 wait_for 50 window_gone "$FOUND" || fail "the Ouvrir dialog did not close"
 menu f d
 answer_prompt "" # the proposed name kept
-export_dialog
+export_dialog reopened
 old="$folder/$reopened 15-01-2026.pdf"
 wait_for 50 test -s "$old" || fail "no '$reopened 15-01-2026.pdf' beside the reopened test: $(ls -A "$folder" | tr '\n' '|')"
 main_idle
@@ -109,8 +105,9 @@ focus_window "$follow"
 shot followup
 # Tab order: table, Copier, Imprimer..., Exporter en PDF...
 xdotool key Tab Tab Tab space
-export_dialog "$WORK/suivi"
-wait_for 50 test -s "$WORK/suivi.pdf" || fail "the follow-up was not exported"
+export_dialog followup
+suivi="$folder/Suivi $reopened 02-03-2026.pdf"
+wait_for 50 test -s "$suivi" || fail "no 'Suivi $reopened 02-03-2026.pdf': $(ls -A "$folder" | tr '\n' '|')"
 sep=$("$expected" decimal)
 {
     echo "Suivi du patient : $reopened"
@@ -120,7 +117,7 @@ sep=$("$expected" decimal)
     echo "02/03/2026 60 60 60 60 60"
     echo "Évolution +60 +60 +60 +60 +60"
 } >"$WORK/suivi.want"
-check_pdf "$WORK/suivi.pdf" "BELVA MG 1.0 - $reopened - Suivi du patient" --rows "$WORK/suivi.want"
+check_pdf "$suivi" "BELVA MG 1.0 - $reopened - Suivi du patient" --rows "$WORK/suivi.want"
 
 app_running || fail "the program has ended"
 echo "PASS"

@@ -68,17 +68,18 @@ QString cut(const QString &text, qsizetype maxChars, qsizetype maxBytes)
     return trimmed(text.left(end));
 }
 
-// Windows gives these names to devices, whatever follows the first dot.
-bool isDeviceName(const QString &name)
+// Windows gives these names to devices, whatever follows the first dot: the
+// length of such a name at the start, else 0.
+qsizetype deviceNameLength(const QString &name)
 {
     QString base = name.section(u'.', 0, 0);
     while (base.endsWith(u' '))
         base.chop(1);
-    base = base.toUpper();
-    if (base == u"CON" || base == u"PRN" || base == u"AUX" || base == u"NUL")
-        return true;
-    return base.size() == 4 && (base.startsWith(u"COM") || base.startsWith(u"LPT")) && base[3] >= u'1'
-           && base[3] <= u'9';
+    const QString upper = base.toUpper();
+    const bool device = upper == u"CON" || upper == u"PRN" || upper == u"AUX" || upper == u"NUL"
+                        || (upper.size() == 4 && (upper.startsWith(u"COM") || upper.startsWith(u"LPT"))
+                            && upper[3] >= u'1' && upper[3] <= u'9');
+    return device ? base.size() : 0;
 }
 
 } // namespace
@@ -91,8 +92,8 @@ QString ProposedPdfFileName(const QString &patient, const QString &date)
     const QString day = cut(cleaned(date), DateChars, DateBytes);
     if (!day.isEmpty())
         name += u' ' + day;
-    if (isDeviceName(name))
-        name += u'_';
+    if (const qsizetype device = deviceNameLength(name))
+        name.insert(device, u'_');
     return name + QStringLiteral(".pdf");
 }
 

@@ -12,7 +12,7 @@ namespace belva {
 // control characters become blanks, blanks are merged, blanks and dots
 // trimmed at both ends; a name over 80 characters is cut after a whole
 // character, so that the whole name stays within 255 bytes; without a name,
-// "BELVA"; a device name of Windows (CON, NUL, COM1...) gets "_".
+// "BELVA"; a device name of Windows (CON, NUL, COM1...) gets "_" after it.
 [[nodiscard]] QString ProposedPdfFileName(const QString &patient, const QString &date);
 
 // Qt's own save dialog for a PDF document, made for one showing: title

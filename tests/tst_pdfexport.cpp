@@ -36,6 +36,7 @@ private Q_SLOTS:
         QTest::newRow("leading dot of a hidden file") << ".Dupont." << "" << "Dupont.pdf";
         QTest::newRow("Windows device name") << "con" << "" << "con_.pdf";
         QTest::newRow("Windows port name") << "LPT1" << "" << "LPT1_.pdf";
+        QTest::newRow("Windows device name before a dot") << "nul .x" << "" << "nul_ .x.pdf";
         QTest::newRow("date of a reopened test in words") << "Dupont" << "le lendemain de l'intervention"
                                                           << "Dupont le lendemain de l'intervention.pdf";
         QTest::newRow("character outside the first plane") << "Ana 🙂" << "" << "Ana 🙂.pdf";

@@ -20,8 +20,11 @@ void TForm1::Suividupatient1Click()
     if (files.followUp.tests.isEmpty())
         return;
     m_documentFolder = QFileInfo(paths.constFirst()).absolutePath();
-    if (!m_followUpWindow)
+    if (!m_followUpWindow) {
         m_followUpWindow = std::make_unique<belva::FollowUpWindow>();
+        connect(m_followUpWindow.get(), &belva::FollowUpWindow::pdfReady, this,
+                [this](const QByteArray &pdf) { belva::Guarded([this, &pdf] { exportFollowUpPdf(pdf); }); });
+    }
     m_followUpWindow->setFollowUp(files.followUp);
     m_followUpWindow->show();
     m_followUpWindow->raise();

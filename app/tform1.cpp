@@ -101,6 +101,7 @@ TForm1::TForm1(QWidget *parent)
     bindCommand(ui->Nouveau1, &TForm1::Nouveau1Click);
     bindCommand(ui->Ouvrir1, &TForm1::Ouvrir1Click);
     bindCommand(ui->Sauvegardersous1, &TForm1::Sauvegardersous1Click);
+    bindCommand(ui->ExporterenPDF1, &TForm1::ExporterenPDF1Click);
     bindCommand(ui->Imprimer1, &TForm1::Imprimer1Click);
     bindCommand(ui->Configurationimprimante1, &TForm1::Configurationimprimante1Click);
     bindCommand(ui->Quitter1, &TForm1::Quitter1Click);

@@ -21,6 +21,7 @@
 #include <QChar>
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -73,6 +74,7 @@ public:
     void Nouveau1Click();
     void Ouvrir1Click();
     void Sauvegardersous1Click();
+    void ExporterenPDF1Click();
     void Imprimer1Click();
     void Configurationimprimante1Click();
     void Quitter1Click();
@@ -98,6 +100,11 @@ private:
     [[nodiscard]] belva::ReportFields gatherTestFields();
     [[nodiscard]] QString reportDate() const;
     void reopen(const belva::SavedTest &test);
+    // Asks where to save a PDF document (`name` proposed), then writes what
+    // `render` makes; nothing when the dialog is cancelled.
+    void exportPdf(QWidget *parent, const QString &name, const std::function<QByteArray()> &render);
+    void exportFollowUpPdf(const QByteArray &pdf);
+    [[nodiscard]] QString exportFolder() const;
 
     // The date and patient of a reopened test.
     struct Identity

@@ -2,7 +2,9 @@
 #include "followupwindow.h"
 
 #include "followupchart.h"
+#include "pdfdocument.h"
 #include "printerjob.h"
+#include "printing.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -128,6 +130,13 @@ qreal drawParagraph(QPainter &p, const QString &text, const QFont &font, qreal l
     return used.height();
 }
 
+// A little larger than the test report's print: a page of figures.
+QFont pageFont(QFont printFont)
+{
+    printFont.setPixelSize(int(std::lround(printFont.pixelSize() * 1.25)));
+    return printFont;
+}
+
 } // namespace
 
 void PaintFollowUpPage(QPainter &p, const QRectF &page, const FollowUp &followUp, QChar decimalSeparator,
@@ -181,10 +190,18 @@ void PrintFollowUp(const FollowUp &followUp, QChar decimalSeparator, const QFont
     // The job prints what it was given, whatever the window does meanwhile.
     const FollowUp copy = followUp;
     PrinterJob job;
-    // A little larger than the test report's print: a page of figures.
-    QFont font = job.printFont(windowFont);
-    font.setPixelSize(int(std::lround(font.pixelSize() * 1.25)));
-    PaintFollowUpPage(job.painter(), QRectF(QPointF(0, 0), QSizeF(job.page())), copy, decimalSeparator, font);
+    PaintFollowUpPage(job.painter(), QRectF(QPointF(0, 0), QSizeF(job.page())), copy, decimalSeparator,
+                      pageFont(job.printFont(windowFont)));
+}
+
+QByteArray FollowUpPdf(const FollowUp &followUp, QChar decimalSeparator, const QFont &windowFont)
+{
+    const QString patient = followUp.tests.isEmpty() ? QString() : followUp.tests.back().patient;
+    PdfDocument document(PdfTitle(patient, QStringLiteral("Suivi du patient")));
+    const QFont font = pageFont(PrintFont(windowFont, ScreenDpi(), PdfDocument::Resolution));
+    PaintFollowUpPage(document.painter(), QRectF(QPointF(0, 0), QSizeF(document.page())), followUp, decimalSeparator,
+                      font);
+    return document.finish();
 }
 
 } // namespace belva

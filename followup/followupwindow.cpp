@@ -43,6 +43,7 @@ FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Fo
 
     connect(ui->CopyButton, &QPushButton::clicked, this, [this] { Guarded([this] { CopierClick(); }); });
     connect(ui->PrintButton, &QPushButton::clicked, this, [this] { Guarded([this] { ImprimerClick(); }); });
+    connect(ui->PdfButton, &QPushButton::clicked, this, [this] { Guarded([this] { ExporterenPDFClick(); }); });
     connect(ui->CloseButton, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -130,6 +131,11 @@ void FollowUpWindow::ImprimerClick()
     if (!ExecutePrintDialog(this))
         return;
     PrintFollowUp(m_followUp, decimalSeparator(), font());
+}
+
+void FollowUpWindow::ExporterenPDFClick()
+{
+    Q_EMIT pdfReady(FollowUpPdf(m_followUp, decimalSeparator(), font()));
 }
 
 void FollowUpWindow::changeEvent(QEvent *event)

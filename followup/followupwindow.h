@@ -3,8 +3,10 @@
 // The patient follow-up window, built from followupwindow.ui: the patient's
 // name, a warning when the tests carry different names, the table of the
 // five scores per test with their change, the chart, and the commands
-// Copier (the table as tab-separated text) and Imprimer... (table and chart
-// on one page of the current printer). It only shows the tests it is given.
+// Copier (the table as tab-separated text), Imprimer... (table and chart
+// on one page of the current printer) and Exporter en PDF... (the same page
+// as a PDF document, handed on by pdfReady for the caller to save). It only
+// shows the tests it is given.
 
 #include "followup.h"
 
@@ -31,6 +33,10 @@ void PaintFollowUpPage(QPainter &painter, const QRectF &page, const FollowUp &fo
 // sélectionnée incorrecte" when the printer cannot be opened.
 void PrintFollowUp(const FollowUp &followUp, QChar decimalSeparator, const QFont &windowFont);
 
+// The printed page as a PDF/A-1b document (pdfdocument.h), titled with the
+// patient's name.
+[[nodiscard]] QByteArray FollowUpPdf(const FollowUp &followUp, QChar decimalSeparator, const QFont &windowFont);
+
 class FollowUpWindow : public QWidget
 {
     Q_OBJECT
@@ -47,6 +53,11 @@ public:
     // application's error handler.
     void CopierClick();
     void ImprimerClick();
+    void ExporterenPDFClick();
+
+Q_SIGNALS:
+    // The page of ExporterenPDFClick, to be saved where the user chooses.
+    void pdfReady(const QByteArray &pdf);
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -184,14 +184,22 @@ private Q_SLOTS:
         QStringList names;
         for (QAction *menu : form->menuBar()->actions()) {
             names << menu->menu()->objectName() + u':' + menu->text();
+            QString keys; // no two items of a menu share an access key
             for (QAction *item : menu->menu()->actions()) {
                 names << (item->isSeparator() ? item->objectName() + u'-' : item->objectName() + u':' + item->text());
                 QCOMPARE(item->shortcut(), item->objectName() == u"Ouvrir1" ? QKeySequence(QStringLiteral("Ctrl+O")) : QKeySequence());
+                const qsizetype amp = item->text().indexOf(u'&');
+                if (amp >= 0) {
+                    const QChar key = item->text().at(amp + 1).toUpper();
+                    QVERIFY2(!keys.contains(key), qPrintable(item->text()));
+                    keys += key;
+                }
             }
         }
         QCOMPARE(names, QStringList({"Fichier1:&Fichier", "Nouveau1:&Nouveau", "Ouvrir1:&Ouvrir...",
                                      "Suividupatient1:S&uivi du patient...", "N4-",
-                                     "Sauvegardersous1:Sauvegarder sous...", "N2-", "Imprimer1:&Imprimer...",
+                                     "Sauvegardersous1:Sauvegarder sous...",
+                                     "ExporterenPDF1:Exporter en P&DF...", "N2-", "Imprimer1:&Imprimer...",
                                      "Configurationimprimante1:Configuration imprimante...", "N3-",
                                      "Quitter1:&Quitter", "Edition1:&Edition", "Copier1:Copier &scores",
                                      "Copiertest1:Copier &test", "Aide1:&Aide",

@@ -1,0 +1,55 @@
+#include "announcer.h"
+
+#include <QAccessibleWidget>
+
+namespace belva {
+
+namespace {
+
+class AccessibleAnnouncer : public QAccessibleWidget
+{
+public:
+    explicit AccessibleAnnouncer(Announcer *announcer)
+        : QAccessibleWidget(announcer, QAccessible::Notification)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<const Announcer *>(object())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *AnnouncerFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(Announcer::staticMetaObject.className()) && object && object->isWidgetType())
+        return new AccessibleAnnouncer(static_cast<Announcer *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+Announcer::Announcer(QWidget *parent)
+    : QWidget(parent)
+{
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(AnnouncerFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    setObjectName(QStringLiteral("Announcer"));
+    // Never shown: it has nothing to draw, and takes neither room nor focus.
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+}
+
+void Announcer::announce(const QString &text)
+{
+    m_text = text;
+    RaiseAnnouncement(this, text);
+    Q_EMIT announced(text);
+}
+
+} // namespace belva

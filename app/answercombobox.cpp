@@ -1,6 +1,7 @@
 #include "answercombobox.h"
 
 #include "questionnaire.h"
+#include "quiettextevents.h"
 
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
@@ -173,55 +174,6 @@ QAccessibleInterface *AnswerFactory(const QString &className, QObject *object)
     return nullptr;
 }
 
-// While it lives, the answer's text field tells the screen reader nothing
-// of its selection and caret: the selection a focus change makes or
-// removes. Orca speaks every selection change ("0 sélectionné", "texte
-// désélectionné") before the question the focus moved to, which it reads
-// with its value anyway. Qt has no per-widget switch for these events, so
-// they are taken out on their way to the platform.
-class QuietSelection
-{
-public:
-    explicit QuietSelection(const QLineEdit *edit)
-    {
-        if (!QAccessible::isActive() || s_edit)
-            return;
-        s_edit = edit;
-        s_previous = QAccessible::installUpdateHandler(filter);
-        m_installed = true;
-    }
-    ~QuietSelection()
-    {
-        if (!m_installed)
-            return;
-        QAccessible::installUpdateHandler(s_previous);
-        s_edit = nullptr;
-        s_previous = nullptr;
-    }
-    QuietSelection(const QuietSelection &) = delete;
-    QuietSelection &operator=(const QuietSelection &) = delete;
-
-private:
-    static void filter(QAccessibleEvent *event)
-    {
-        if (event->object() == s_edit
-            && (event->type() == QAccessible::TextSelectionChanged || event->type() == QAccessible::TextCaretMoved))
-            return;
-        if (s_previous) {
-            s_previous(event);
-            return;
-        }
-        // The platform's own delivery, which an installed handler replaces.
-        QAccessible::installUpdateHandler(nullptr);
-        QAccessible::updateAccessibility(event);
-        QAccessible::installUpdateHandler(filter);
-    }
-
-    static inline const QLineEdit *s_edit = nullptr;
-    static inline QAccessible::UpdateHandler s_previous = nullptr;
-    bool m_installed = false;
-};
-
 } // namespace
 
 AnswerComboBox::AnswerComboBox(QWidget *parent)
@@ -352,15 +304,17 @@ void AnswerComboBox::inputMethodEvent(QInputMethodEvent *event)
     QComboBox::inputMethodEvent(event);
 }
 
+// The selection a focus change makes or removes is not spoken: the screen
+// reader reads the question and its value.
 void AnswerComboBox::focusInEvent(QFocusEvent *event)
 {
-    const QuietSelection quiet(lineEdit());
+    const belva::QuietTextEvents quiet(lineEdit());
     QComboBox::focusInEvent(event);
     lineEdit()->selectAll();
 }
 
 void AnswerComboBox::focusOutEvent(QFocusEvent *event)
 {
-    const QuietSelection quiet(lineEdit());
+    const belva::QuietTextEvents quiet(lineEdit());
     QComboBox::focusOutEvent(event);
 }

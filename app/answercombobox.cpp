@@ -179,16 +179,18 @@ QAccessibleInterface *AnswerFactory(const QString &className, QObject *object)
 AnswerComboBox::AnswerComboBox(QWidget *parent)
     : QComboBox(parent)
 {
-    setEditable(true);
-    setInsertPolicy(QComboBox::NoInsert);
-    for (int answer = belva::LowestAnswer; answer <= belva::HighestAnswer; ++answer)
-        addItem(QString(QChar(u'0' + answer)));
-    setCurrentIndex(0);
+    // Before anything below asks for the accessible interface, which is
+    // made once and kept.
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(AnswerFactory);
         return true;
     }();
     Q_UNUSED(factoryInstalled);
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    for (int answer = belva::LowestAnswer; answer <= belva::HighestAnswer; ++answer)
+        addItem(QString(QChar(u'0' + answer)));
+    setCurrentIndex(0);
     setAccessibleDescription(QStringLiteral("réponse de %1 à %2").arg(belva::LowestAnswer).arg(belva::HighestAnswer));
 
     QLineEdit *edit = lineEdit();

@@ -1,4 +1,3 @@
-#include "announcer.h"
 #include "patientnamevalidator.h"
 #include "patientprompt.h"
 
@@ -89,7 +88,6 @@ private slots:
     void lengthLimit();
     void characters_data();
     void characters();
-    void refusalIsSpoken();
     void geometry_data();
     void geometry();
 };
@@ -266,27 +264,6 @@ void TestPatientPrompt::characters()
         dialog->accept();
     });
     QCOMPARE(name, expected);
-}
-
-// Each refusal tells the screen reader the note, the focus staying in the
-// entry; an accepted character says nothing.
-void TestPatientPrompt::refusalIsSpoken()
-{
-    askAndAnswer([](PatientDialog *dialog) {
-        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("Edit"));
-        auto *announcer = dialog->findChild<Announcer *>();
-        QVERIFY(announcer);
-        QSignalSpy announced(announcer, &Announcer::announced);
-        typeInto(edit, QStringLiteral("Ana"));
-        QCOMPARE(announced.count(), 0);
-        typeInto(edit, QStringLiteral("🙂Łb"));
-        QCOMPARE(announced.count(), 2);
-        QCOMPARE(announced.at(0).at(0).toString(),
-                 QStringLiteral("Caractère \"🙂\" refusé : il ne peut pas être enregistré."));
-        QCOMPARE(announced.at(1).at(0).toString(), dialog->findChild<QLabel *>(QStringLiteral("Note"))->text());
-        QCOMPARE(QApplication::focusWidget(), edit);
-        dialog->reject();
-    });
 }
 
 void TestPatientPrompt::geometry_data()

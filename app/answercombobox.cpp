@@ -1,5 +1,6 @@
 #include "answercombobox.h"
 
+#include "accessiblefactory.h"
 #include "questionnaire.h"
 #include "quiettextevents.h"
 
@@ -167,13 +168,6 @@ private:
     AnswerComboBox *box() const { return static_cast<AnswerComboBox *>(widget()); }
 };
 
-QAccessibleInterface *AnswerFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(AnswerComboBox::staticMetaObject.className()) && object && object->isWidgetType())
-        return new AccessibleAnswer(static_cast<AnswerComboBox *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 AnswerComboBox::AnswerComboBox(QWidget *parent)
@@ -181,11 +175,7 @@ AnswerComboBox::AnswerComboBox(QWidget *parent)
 {
     // Before anything below asks for the accessible interface, which is
     // made once and kept.
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(AnswerFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    belva::UseAccessibleInterface<AnswerComboBox, AccessibleAnswer>();
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     for (int answer = belva::LowestAnswer; answer <= belva::HighestAnswer; ++answer)

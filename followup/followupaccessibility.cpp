@@ -1,35 +1,15 @@
 #include "followupaccessibility.h"
 
+#include "accessiblefactory.h"
 #include "followupchart.h"
 #include "followupwindow.h"
 
-#include <QAccessibleWidget>
-
 namespace belva {
-
-namespace {
-
-QAccessibleInterface *FollowUpFactory(const QString &className, QObject *object)
-{
-    if (!object || !object->isWidgetType())
-        return nullptr;
-    auto *widget = static_cast<QWidget *>(object);
-    if (className == QLatin1String(FollowUpWindow::staticMetaObject.className()))
-        return new QAccessibleWidget(widget, QAccessible::Window);
-    if (className == QLatin1String(FollowUpChart::staticMetaObject.className()))
-        return new QAccessibleWidget(widget, QAccessible::Chart);
-    return nullptr;
-}
-
-} // namespace
 
 void InstallFollowUpAccessibility()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(FollowUpFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    UseAccessibleRole<FollowUpWindow, QAccessible::Window>();
+    UseAccessibleRole<FollowUpChart, QAccessible::Chart>();
 }
 
 QString FollowUpScoreFullName(int score)

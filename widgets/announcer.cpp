@@ -1,6 +1,6 @@
 #include "announcer.h"
 
-#include <QAccessibleWidget>
+#include "accessiblefactory.h"
 
 namespace belva {
 
@@ -22,23 +22,12 @@ public:
     }
 };
 
-QAccessibleInterface *AnnouncerFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(Announcer::staticMetaObject.className()) && object && object->isWidgetType())
-        return new AccessibleAnnouncer(static_cast<Announcer *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 Announcer::Announcer(QWidget *parent)
     : QWidget(parent)
 {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(AnnouncerFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    UseAccessibleInterface<Announcer, AccessibleAnnouncer>();
     setObjectName(QStringLiteral("Announcer"));
     // Never shown: it has nothing to draw, and takes neither room nor focus.
     setFocusPolicy(Qt::NoFocus);

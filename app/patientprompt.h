@@ -12,6 +12,8 @@ class PatientDialog;
 
 namespace belva {
 
+class Announcer;
+
 // Dialog base units of a font, in pixels: the average width of its letters
 // and its character height. Dialog layouts count in quarters of the first
 // across and eighths of the second down.
@@ -47,6 +49,8 @@ private:
     void layOut();
 
     std::unique_ptr<Ui::PatientDialog> ui;
+    // Speaks the refusal note: the focus stays in the entry.
+    Announcer *m_announcer = nullptr;
 };
 
 // The patient's name as typed; empty when the box was cancelled, escaped or

@@ -8,7 +8,9 @@
 // every change of a score field runs ComboBox1Change, which scores the twenty
 // texts with belva::ComputeScores and writes the display texts back, each only
 // when it differs; a score field that changes runs it again, nested, so the
-// chain ends with the texts of one scoring. The menu commands read the
+// chain ends with the texts of one scoring. After a change of an answer the
+// announcer tells the screen reader the new status text, the focus staying
+// in the answer. The menu commands read the
 // controls (reportFields) and use the hidden Memo1 as their report buffer.
 // Ouvrir puts a saved test back into the controls; until Nouveau or the next
 // Ouvrir, the reports carry that test's date and propose its patient's name.
@@ -32,6 +34,7 @@ class QLineEdit;
 class QPlainTextEdit;
 
 namespace belva {
+class Announcer;
 class FollowUpWindow;
 }
 
@@ -93,6 +96,7 @@ private:
     void FormDestroy();
     void WMGetMinMaxInfo();
 
+    void answerChanged();
     void run(void (TForm1::*handler)());
     void bindCommand(QAction *action, void (TForm1::*handler)());
     void fitCaptionFont();
@@ -118,6 +122,7 @@ private:
     std::array<QLineEdit *, belva::DimensionCount> m_scoreFields{};
     QLabel *const m_statusPanel0;
     QLabel *const m_statusPanel1;
+    belva::Announcer *m_announcer = nullptr;
     QChar m_decimalSeparator;
     TAboutBox *const AboutBox1;
     belva::SaveTextFileDialog SaveTextFileDialog1;

@@ -1,5 +1,8 @@
 #include "followupchart.h"
 
+#include "followupaccessibility.h"
+#include "scoring.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPaintEvent>
@@ -335,14 +338,32 @@ void PaintFollowUpChart(QPainter &painter, const QRectF &area, const QList<Follo
 
 FollowUpChart::FollowUpChart(QWidget *parent) : QWidget(parent)
 {
+    InstallFollowUpAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setAccessibleName(QString::fromUtf16(FollowUpChartName));
+    describe();
 }
 
 void FollowUpChart::setTests(const QList<FollowUpTest> &tests)
 {
     m_tests = tests;
+    describe();
     update();
+}
+
+// The screen reader's words for what the chart shows, with the numbers of
+// the regional setting.
+void FollowUpChart::describe()
+{
+    setAccessibleDescription(FollowUpChartDescription(m_tests, LocaleDecimalSeparator()));
+}
+
+void FollowUpChart::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LocaleChange)
+        describe();
+    QWidget::changeEvent(event);
 }
 
 QSize FollowUpChart::minimumSizeHint() const

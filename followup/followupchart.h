@@ -5,7 +5,8 @@
 // bottom, a legend on top. Each score has its own colour, dash pattern and
 // marker, so that it reads in black and white too. The same drawing serves
 // the window and the printed page: everything is sized from the font's line
-// height on the device drawn on.
+// height on the device drawn on. For the screen reader the chart is named and
+// described in words (followupaccessibility.h).
 
 #include "followup.h"
 
@@ -77,8 +78,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void describe();
+
     QList<FollowUpTest> m_tests;
 };
 

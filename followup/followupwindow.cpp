@@ -2,6 +2,7 @@
 #include "ui_followupwindow.h"
 
 #include "errorhandler.h"
+#include "followupaccessibility.h"
 #include "followupchart.h"
 #include "placement.h"
 #include "printdialogs.h"
@@ -17,6 +18,7 @@ namespace belva {
 
 FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::FollowUpWindow)
 {
+    InstallFollowUpAccessibility();
     ui->setupUi(this);
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -35,8 +37,12 @@ FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Fo
     for (int s = 0; s < FollowUpScoreCount; ++s)
         captions << FollowUpScoreCaption(s);
     table->setHorizontalHeaderLabels(captions);
-    for (int s = 0; s < FollowUpScoreCount; ++s)
+    table->setAccessibleName(QString::fromUtf16(FollowUpTableName));
+    table->horizontalHeaderItem(0)->setData(Qt::AccessibleDescriptionRole, QString::fromUtf16(FollowUpDateDescription));
+    for (int s = 0; s < FollowUpScoreCount; ++s) {
         table->horizontalHeaderItem(s + 1)->setToolTip(FollowUpScoreName(s) + QStringLiteral(" (%)"));
+        table->horizontalHeaderItem(s + 1)->setData(Qt::AccessibleDescriptionRole, FollowUpScoreFullName(s));
+    }
 
     ui->Splitter->setStretchFactor(0, 0);
     ui->Splitter->setStretchFactor(1, 1);

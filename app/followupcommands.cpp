@@ -44,8 +44,11 @@ void TForm1::Suividupatient1Click()
     m_documentFolder = QFileInfo(paths.constFirst()).absolutePath();
     if (files.followUp.patients.size() > 1 && !showAsOnePatient(this, files.followUp.patients))
         return;
-    if (!m_followUpWindow)
+    if (!m_followUpWindow) {
         m_followUpWindow = std::make_unique<belva::FollowUpWindow>();
+        connect(m_followUpWindow.get(), &belva::FollowUpWindow::pdfReady, this,
+                [this](const QByteArray &pdf) { belva::Guarded([this, &pdf] { exportFollowUpPdf(pdf); }); });
+    }
     m_followUpWindow->setFollowUp(files.followUp, files.refusals);
     m_followUpWindow->show();
     m_followUpWindow->raise();

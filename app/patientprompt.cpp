@@ -1,6 +1,7 @@
 #include "patientprompt.h"
 #include "ui_patientprompt.h"
 
+#include "announcer.h"
 #include "patientnamevalidator.h"
 #include "placement.h"
 #include "windowfont.h"
@@ -40,6 +41,11 @@ PatientDialog::PatientDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::PatientDialog>())
 {
     ui->setupUi(this);
+    m_announcer = new Announcer(this);
+    // The note speaks of the entry: related to it, the screen reader does
+    // not read it out again with the box's name before the announcement.
+    // (A refused character is never "&", which would make a mnemonic.)
+    ui->Note->setBuddy(ui->Edit);
     // The program's window font; a dialog does not inherit its parent's.
     setFont(WindowFont());
     auto *validator = new PatientNameValidator(ui->Edit);
@@ -86,6 +92,7 @@ void PatientDialog::refuse(const QString &character)
     ui->Note->setText(RefusalNote(m_refused));
     ui->Note->show();
     layOut();
+    m_announcer->announce(ui->Note->text());
 }
 
 void PatientDialog::layOut()

@@ -13,6 +13,8 @@ class PatientDialog;
 
 namespace belva {
 
+class Announcer;
+
 // Dialog base units of a font, in pixels: the average width of its letters
 // and its character height. Dialog layouts count in quarters of the first
 // across and eighths of the second down.
@@ -49,6 +51,8 @@ private:
 
     std::unique_ptr<Ui::PatientDialog> ui;
     QStringList m_refused; // every character refused since the box opened, once each
+    // Speaks the refusal note: the focus stays in the entry.
+    Announcer *m_announcer = nullptr;
 };
 
 // The note under the entry for the characters refused so far:

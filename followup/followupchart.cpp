@@ -1,5 +1,6 @@
 #include "followupchart.h"
 
+#include "followupaccessibility.h"
 #include "scoring.h"
 
 #include <QFontMetricsF>
@@ -437,20 +438,38 @@ QString FollowUpChartToolTip(const FollowUpChartLayout &l, const FollowUp &f, QP
 
 FollowUpChart::FollowUpChart(QWidget *parent) : QWidget(parent)
 {
+    InstallFollowUpAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMouseTracking(true);
+    setAccessibleName(QString::fromUtf16(FollowUpChartName));
+    describe();
 }
 
 void FollowUpChart::setFollowUp(const FollowUp &followUp)
 {
     m_followUp = followUp;
+    describe();
     update();
 }
 
 FollowUpChartLayout FollowUpChart::chartLayout() const
 {
     return LayoutFollowUpChart(m_followUp, QRectF(rect()), font(), this);
+}
+
+// The screen reader's words for what the chart shows, with the numbers of
+// the regional setting.
+void FollowUpChart::describe()
+{
+    setAccessibleDescription(FollowUpChartDescription(m_followUp.tests, LocaleDecimalSeparator()));
+}
+
+void FollowUpChart::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LocaleChange)
+        describe();
+    QWidget::changeEvent(event);
 }
 
 QSize FollowUpChart::minimumSizeHint() const

@@ -7,6 +7,8 @@
 // Each score has its own colour, dash pattern and marker, so that it reads in
 // black and white too. The same drawing serves the window and the printed
 // page: everything is sized from the font's line height on the device drawn on.
+// For the screen reader the chart is named and described in words
+// (followupaccessibility.h).
 
 #include "followup.h"
 
@@ -99,8 +101,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void describe();
+
     FollowUp m_followUp;
 };
 

@@ -3,7 +3,9 @@
 #include "followupwindow.h"
 
 #include "followupchart.h"
+#include "pdfdocument.h"
 #include "printerjob.h"
+#include "printing.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -175,6 +177,13 @@ qreal paragraphHeight(QPainter &p, const QString &text, const QFont &font, qreal
     return p.boundingRect(QRectF(0, 0, width, 1e6), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text).height();
 }
 
+// A little larger than the test report's print: a page of figures.
+QFont pageFont(QFont printFont)
+{
+    printFont.setPixelSize(int(std::lround(printFont.pixelSize() * 1.25)));
+    return printFont;
+}
+
 } // namespace
 
 void PaintFollowUpPage(QPainter &p, const QRectF &page, const FollowUp &followUp, QChar decimalSeparator,
@@ -273,11 +282,17 @@ void PrintFollowUp(const FollowUp &followUp, QChar decimalSeparator, const QFont
     // The job prints what it was given, whatever the window does meanwhile.
     const FollowUp copy = followUp;
     PrinterJob job;
-    // A little larger than the test report's print: a page of figures.
-    QFont font = job.printFont(windowFont);
-    font.setPixelSize(int(std::lround(font.pixelSize() * 1.25)));
-    PaintFollowUpPage(job.painter(), QRectF(QPointF(0, 0), QSizeF(job.page())), copy, decimalSeparator, font,
-                      [&job] { job.newPage(); });
+    PaintFollowUpPage(job.painter(), QRectF(QPointF(0, 0), QSizeF(job.page())), copy, decimalSeparator,
+                      pageFont(job.printFont(windowFont)), [&job] { job.newPage(); });
+}
+
+QByteArray FollowUpPdf(const FollowUp &followUp, QChar decimalSeparator, const QFont &windowFont)
+{
+    PdfDocument document(PdfTitle(FollowUpPatientsText(followUp), QStringLiteral("Suivi du patient")));
+    const QFont font = pageFont(PrintFont(windowFont, ScreenDpi(), PdfDocument::Resolution));
+    PaintFollowUpPage(document.painter(), QRectF(QPointF(0, 0), QSizeF(document.page())), followUp, decimalSeparator,
+                      font, [&document] { document.newPage(); });
+    return document.finish();
 }
 
 } // namespace belva

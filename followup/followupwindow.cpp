@@ -3,6 +3,7 @@
 
 #include "clipboard.h"
 #include "errorhandler.h"
+#include "followupaccessibility.h"
 #include "followupchart.h"
 #include "placement.h"
 #include "printdialogs.h"
@@ -57,6 +58,7 @@ int cellWidth(const QFontMetrics &fm, const QStringList &lines, int margin)
 
 FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::FollowUpWindow)
 {
+    InstallFollowUpAccessibility();
     ui->setupUi(this);
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -68,6 +70,9 @@ FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Fo
 
     setUpTable(ui->ScoreTable);
     setUpTable(ui->ChangeTable);
+    ui->ScoreTable->setAccessibleName(QString::fromUtf16(FollowUpTableName));
+    ui->ChangeTable->setAccessibleName(QString::fromUtf16(ChangeRowCaption));
+    ui->ChangeTable->setAccessibleDescription(QStringLiteral("Dernier test moins premier test"));
     // The change from the first test to the last stays in view below the
     // tests, however many they are.
     ui->ChangeTable->horizontalHeader()->hide();
@@ -108,6 +113,7 @@ FollowUpWindow::FollowUpWindow(QWidget *parent) : QWidget(parent), ui(new Ui::Fo
 
     connect(ui->CopyButton, &QPushButton::clicked, this, [this] { Guarded([this] { CopierClick(); }); });
     connect(ui->PrintButton, &QPushButton::clicked, this, [this] { Guarded([this] { ImprimerClick(); }); });
+    connect(ui->PdfButton, &QPushButton::clicked, this, [this] { Guarded([this] { ExporterenPDFClick(); }); });
     connect(ui->CloseButton, &QPushButton::clicked, this, &QWidget::close);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -159,6 +165,8 @@ void FollowUpWindow::setFollowUp(const FollowUp &followUp, const QStringList &re
     ui->Chart->setFollowUp(m_followUp);
     fitTableHeight();
     m_fitPending = true;
+    // The table first, before the threshold above it.
+    ui->ScoreTable->setFocus(Qt::OtherFocusReason);
 }
 
 void FollowUpWindow::thresholdEdited(const QString &text)
@@ -200,6 +208,9 @@ void FollowUpWindow::fillTable()
         if (c >= firstScore) {
             item->setToolTip(FollowUpScoreName(c - firstScore)
                              + QStringLiteral(" (%) ; dessous, le changement depuis le test précédent"));
+            item->setData(Qt::AccessibleDescriptionRole, FollowUpScoreFullName(c - firstScore));
+        } else if (c == 0) {
+            item->setData(Qt::AccessibleDescriptionRole, QString::fromUtf16(FollowUpDateDescription));
         }
         table->setHorizontalHeaderItem(c, item);
         widths[c] = fmBold.horizontalAdvance(header[c].text) + 2 * margin + 8;
@@ -314,6 +325,11 @@ void FollowUpWindow::ImprimerClick()
     if (!ExecutePrintDialog(this))
         return;
     PrintFollowUp(m_followUp, decimalSeparator(), font());
+}
+
+void FollowUpWindow::ExporterenPDFClick()
+{
+    Q_EMIT pdfReady(FollowUpPdf(m_followUp, decimalSeparator(), font()));
 }
 
 void FollowUpWindow::changeEvent(QEvent *event)

@@ -6,9 +6,11 @@
 // table of the five scores per test with their change since the previous
 // test and, always in view below it, the change from the first test to the
 // last; the chart; the notes on dates read one way of several and the files
-// left out; the commands Copier (FollowUpCopyText) and Imprimer... (table and
-// chart on one page of the current printer). It only shows the tests it is
-// given, as they are given: the caller asks before mixing names.
+// left out; the commands Copier (FollowUpCopyText), Imprimer... (table and
+// chart on the current printer) and Exporter en PDF... (the same pages as a
+// PDF document, handed on by pdfReady for the caller to save). It only shows
+// the tests it is given, as they are given: the caller asks before mixing
+// names.
 
 #include "followup.h"
 
@@ -40,6 +42,10 @@ void PaintFollowUpPage(QPainter &painter, const QRectF &page, const FollowUp &fo
 // sélectionnée incorrecte" when the printer cannot be opened.
 void PrintFollowUp(const FollowUp &followUp, QChar decimalSeparator, const QFont &windowFont);
 
+// The printed page as a PDF/A-1b document (pdfdocument.h), titled with the
+// patient's name.
+[[nodiscard]] QByteArray FollowUpPdf(const FollowUp &followUp, QChar decimalSeparator, const QFont &windowFont);
+
 class FollowUpWindow : public QWidget
 {
     Q_OBJECT
@@ -58,6 +64,11 @@ public:
     // application's error handler.
     void CopierClick();
     void ImprimerClick();
+    void ExporterenPDFClick();
+
+Q_SIGNALS:
+    // The page of ExporterenPDFClick, to be saved where the user chooses.
+    void pdfReady(const QByteArray &pdf);
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -77,7 +77,7 @@ window_shot() {
 # copied WANT: Copier puts the file WANT on the clipboard.
 copied() {
     a11y_window "$(xdotool getwindowname "$FOLLOW")" || fail "the follow-up window is not on the accessibility bus"
-    a11y_find "$A11Y_WINDOW" Copier || fail "no Copier button"
+    a11y_named "$A11Y_WINDOW" Copier || fail "no Copier button"
     a11y_press "$A11Y_FOUND"
     clipboard_is() { clipboard >"$WORK/got" && cmp -s "$1" "$WORK/got"; }
     if ! wait_for 50 clipboard_is "$1"; then
@@ -110,8 +110,8 @@ xdotool key Return
 wait_for 50 window_gone "$BOX" || fail "the message did not close"
 box_says "$question"
 a11y_window "BELVA MG 1.0" || fail "the question is not on the accessibility bus"
-a11y_find "$A11Y_WINDOW" Oui || fail "no Oui button"
-a11y_find "$A11Y_WINDOW" Non || fail "no Non button"
+a11y_named "$A11Y_WINDOW" Oui || fail "no Oui button"
+a11y_named "$A11Y_WINDOW" Non || fail "no Non button"
 shot question
 focus_window "$BOX"
 xdotool key Return # Non, the default
@@ -163,7 +163,7 @@ wait_window '^Suivi du patient - ' 100 || fail "the follow-up window did not sho
 FOLLOW=$FOUND
 [ "$(xdotool getwindowname "$FOLLOW")" = "Suivi du patient - $long" ] || fail "the title is '$(xdotool getwindowname "$FOLLOW")'"
 a11y_window "Suivi du patient - $long" || fail "the follow-up window is not on the accessibility bus"
-a11y_find "$A11Y_WINDOW" "5 tests, du 08/12/2025 au 11/30/26" || fail "no period: $(a11y_names "$A11Y_WINDOW" | paste -sd '|')"
+a11y_named "$A11Y_WINDOW" "5 tests, du 08/12/2025 au 11/30/26" || fail "no period: $(a11y_names "$A11Y_WINDOW" | paste -sd '|')"
 window_shot single
 xdotool windowfocus --sync "$FOLLOW" 2>/dev/null
 xdotool key Escape

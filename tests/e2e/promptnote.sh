@@ -23,7 +23,7 @@ two='Caractères "ễ", "ă" refusés : ils ne peuvent pas être enregistrés.'
 
 # note_is TEXT: the prompt's note says TEXT and is on screen.
 note_is() {
-    a11y_window 'Patient...' && a11y_find "$A11Y_WINDOW" "$1" && a11y_showing "$A11Y_FOUND"
+    a11y_window 'Patient...' && a11y_named "$A11Y_WINDOW" "$1" && a11y_showing "$A11Y_FOUND"
 }
 
 echo "== Copier test, the name typed letter by letter"

@@ -44,7 +44,9 @@ system_text() {
 # with MESSAGE; OK closes it and the program goes on.
 save_fails() {
     local path=$1 message=$2 dialog box
-    menu f Up Up Up Up Return
+    # Sauvegarder sous... has no access key: five up from the first item,
+    # past Quitter, Configuration imprimante, Imprimer and Exporter en PDF.
+    menu f Up Up Up Up Up Return
     answer_prompt "Dupont Jean"
     wait_window '^Sauvegarder sous\.\.\.$' 100 || fail "the save dialog did not show"
     dialog=$FOUND

@@ -15,7 +15,7 @@
 #   a11y_box_message        the message of the open message box ($A11Y_MESSAGE)
 #   a11y_escaped TEXT       TEXT as a11y_name gives it (GVariant's escapes)
 #   a11y_window NAME        the program's top-level window of that name ($A11Y_WINDOW)
-#   a11y_find PATH NAME     a widget of that name two levels down at most ($A11Y_FOUND)
+#   a11y_named PATH NAME    a widget of that name two levels down at most ($A11Y_FOUND)
 #   a11y_names PATH         the names of its children, one a line
 #   a11y_showing PATH       it is on screen
 #   a11y_press PATH, a11y_focus PATH   presses a button, gives a widget the keyboard
@@ -206,14 +206,14 @@ a11y_names() {
 }
 
 # Tables are not searched: every cell of theirs is an object of its own.
-a11y_find() {
+a11y_named() {
     local path=$1 name=$2 depth=${3:-2} i n child
     n=$(a11y_count "$path")
     for ((i = 0; i < ${n:-0}; i++)); do
         child=$(a11y_child "$path" "$i")
         [ -n "$child" ] || continue
         [ "$(a11y_name "$child")" = "$name" ] && { A11Y_FOUND=$child; return 0; }
-        ((depth > 1)) && [ "$(a11y_role "$child")" != table ] && a11y_find "$child" "$name" $((depth - 1)) && return 0
+        ((depth > 1)) && [ "$(a11y_role "$child")" != table ] && a11y_named "$child" "$name" $((depth - 1)) && return 0
     done
     return 1
 }

@@ -237,7 +237,9 @@ check "Copier test: the report with an accented patient name" copy_test
 # PATH typed into the dialog (or the name it offers taken).
 save() {
     local patient=$1 path=${2:-}
-    menu f Up Up Up Up Return
+    # No access key: five up from the first item, past Quitter, Configuration
+    # imprimante, Imprimer and Exporter en PDF.
+    menu f Up Up Up Up Up Return
     answer_prompt "$patient"
     wait_window '^Sauvegarder sous\.\.\.$' 150 || fail "the save dialog did not show"
     local dialog=$FOUND

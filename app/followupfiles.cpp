@@ -12,10 +12,15 @@ FollowUpFiles ReadFollowUpFiles(const QStringList &paths, const QLocale &locale)
     QList<FollowUpTest> chosen;
     for (const QString &path : paths) {
         const SavedTestReading reading = ReadSavedTestFile(path);
-        if (reading.ok())
-            chosen.append(MakeFollowUpTest(reading.test, QFileInfo(path).fileName(), locale));
-        else
+        if (!reading.ok()) {
             files.refusals.append(reading.refusal);
+            continue;
+        }
+        const FollowUpTestReading test = MakeFollowUpTest(reading.test, QFileInfo(path).fileName(), locale);
+        if (test.ok())
+            chosen.append(test.test);
+        else
+            files.refusals.append(test.refusal);
     }
     files.followUp = OrderFollowUp(chosen);
     return files;

@@ -51,12 +51,6 @@ PatientDialog::PatientDialog(QWidget *parent)
     auto *validator = new PatientNameValidator(ui->Edit);
     ui->Edit->setValidator(validator);
     connect(validator, &PatientNameValidator::refused, this, &PatientDialog::refuse);
-    connect(ui->Edit, &QLineEdit::textEdited, this, [this] {
-        if (!ui->Note->isHidden()) {
-            ui->Note->hide();
-            layOut();
-        }
-    });
     connect(ui->OkButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     layOut();
@@ -75,10 +69,27 @@ void PatientDialog::propose(const QString &name)
     ui->Edit->selectAll();
 }
 
+QString RefusalNote(const QStringList &characters)
+{
+    if (characters.isEmpty())
+        return QString();
+    if (characters.size() == 1)
+        return QStringLiteral("Caractère \"%1\" refusé : il ne peut pas être enregistré.").arg(characters.front());
+    QStringList quoted;
+    for (const QString &c : characters)
+        quoted << u'"' + c + u'"';
+    return QStringLiteral("Caractères %1 refusés : ils ne peuvent pas être enregistrés.")
+        .arg(quoted.join(QLatin1String(", ")));
+}
+
 void PatientDialog::refuse(const QString &character)
 {
     QApplication::beep();
-    ui->Note->setText(QStringLiteral("Caractère \"%1\" refusé : il ne peut pas être enregistré.").arg(character));
+    // The note stays until the box closes: the name typed is not the one
+    // the physician meant, whatever is typed after.
+    if (!m_refused.contains(character))
+        m_refused.append(character);
+    ui->Note->setText(RefusalNote(m_refused));
     ui->Note->show();
     layOut();
     m_announcer->announce(ui->Note->text());

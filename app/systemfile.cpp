@@ -4,19 +4,6 @@
 
 namespace belva {
 
-QString WithoutTrailingStops(QString text)
-{
-    qsizetype end = text.size();
-    while (end > 0) {
-        const QChar c = text.at(end - 1);
-        if (!c.isSpace() && c != u'.')
-            break;
-        --end;
-    }
-    text.truncate(end);
-    return text;
-}
-
 void ThrowWriteError()
 {
     throw Error(QStringLiteral("Erreur d'écriture dans le flux"));

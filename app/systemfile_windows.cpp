@@ -6,33 +6,11 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <fcntl.h>
-#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
 
-// Newer than the MinGW-w64 headers: "An operation is not supported on a directory."
-#ifndef ERROR_DIRECTORY_NOT_SUPPORTED
-#define ERROR_DIRECTORY_NOT_SUPPORTED 336L
-#endif
-
 namespace belva {
-
-QString SystemErrorText(int errnum, const char *)
-{
-    // Language 0: the thread's, then the user's, then the system's language.
-    wchar_t *buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, DWORD(errnum), 0, reinterpret_cast<wchar_t *>(&buffer), 0,
-                                        nullptr);
-    QString text = length && buffer ? QString::fromWCharArray(buffer, int(length)) : QString();
-    LocalFree(buffer);
-    if (text.trimmed().isEmpty())
-        text = QStringLiteral("Erreur système %1").arg(errnum);
-    return WithoutTrailingStops(text);
-}
 
 namespace {
 
@@ -121,45 +99,34 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
         h = openTarget(path, &created);
     }
 
-    LARGE_INTEGER start{};
-    const bool written = SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && SetEndOfFile(h) && writeAll(h, bytes);
+    bool written;
+    LARGE_INTEGER earlier{};
+    if (!created && GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &earlier)) {
+        // A file that keeps its place (a second name, a folder that takes no
+        // new file): the room for the new content is taken first, so that a
+        // full disk leaves the earlier content whole.
+        LARGE_INTEGER size{};
+        size.QuadPart = bytes.size();
+        LARGE_INTEGER start{};
+        bool room = true;
+        if (size.QuadPart > earlier.QuadPart) {
+            room = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+            if (!room && SetFilePointerEx(h, earlier, nullptr, FILE_BEGIN))
+                SetEndOfFile(h);
+        }
+        written = room && SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && writeAll(h, bytes)
+                  && SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    } else {
+        LARGE_INTEGER start{};
+        written = SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && SetEndOfFile(h) && writeAll(h, bytes);
+    }
     const bool closed = CloseHandle(h);
+    // A new file that could not be written whole is not left behind; shared
+    // with nobody, it was still ours.
+    if ((!written || !closed) && created)
+        DeleteFileW(nativePath(QDir::toNativeSeparators(path)));
     if (!written || !closed)
         ThrowWriteError();
-}
-
-bool OpenRegularFile(const QString &path, QFile &file, int *error)
-{
-    const QString native = QDir::toNativeSeparators(path);
-    const DWORD attributes = GetFileAttributesW(nativePath(native));
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        *error = ERROR_DIRECTORY_NOT_SUPPORTED;
-        return false;
-    }
-    HANDLE h = CreateFileW(nativePath(native), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        *error = int(GetLastError());
-        return false;
-    }
-    // Only a file on a disk: never a pipe, console or device that could hang.
-    if (GetFileType(h) != FILE_TYPE_DISK) {
-        CloseHandle(h);
-        *error = ERROR_INVALID_PARAMETER;
-        return false;
-    }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(h);
-        *error = ERROR_INVALID_HANDLE;
-        return false;
-    }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        _close(fd);
-        *error = ERROR_READ_FAULT;
-        return false;
-    }
-    return true;
 }
 
 } // namespace belva

@@ -94,7 +94,7 @@ private Q_SLOTS:
         QBENCHMARK {
             QPainter painter(&image);
             painter.fillRect(image.rect(), Qt::white);
-            PaintFollowUpChart(painter, QRectF(image.rect()), followUp.tests);
+            PaintFollowUpChart(painter, QRectF(image.rect()), followUp);
         }
     }
 };

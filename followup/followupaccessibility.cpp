@@ -33,7 +33,7 @@ QString FollowUpChartDescription(const QList<FollowUpTest> &tests, QChar decimal
                        : QStringLiteral("%1 tests, premier : %2, dernier : %3.")
                              .arg(tests.size())
                              .arg(tests.front().dateText, tests.back().dateText);
-    const auto changes = FollowUpChanges(tests);
+    const auto changes = ScoreChanges(tests.front(), tests.back());
     for (int s = 0; s < FollowUpScoreCount; ++s) {
         const QString first = FollowUpScoreText(tests.front().scores[size_t(s)], decimalSeparator);
         text += u' ' + FollowUpScoreFullName(s) + QStringLiteral(" : ");
@@ -42,8 +42,9 @@ QString FollowUpChartDescription(const QList<FollowUpTest> &tests, QChar decimal
             continue;
         }
         const QString last = FollowUpScoreText(tests.back().scores[size_t(s)], decimalSeparator);
-        text += QStringLiteral("de %1 % à %2 %, évolution %3.")
-                    .arg(first, last, FollowUpChangeText(changes[size_t(s)], decimalSeparator));
+        const long double change = changes[size_t(s)];
+        text += QStringLiteral("de %1 % à %2 %, évolution %3, %4.")
+                    .arg(first, last, FollowUpChangeText(change, decimalSeparator), ChangeDirection(change, 0));
     }
     return text;
 }

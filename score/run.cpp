@@ -5,6 +5,7 @@
 #include "csvwriter.h"
 #include "failure.h"
 #include "report.h"
+#include "regularfile.h"
 #include "savedtests.h"
 
 #include <QDir>
@@ -33,9 +34,11 @@ bool looksSaved(const QFileInfo &info)
 {
     if (info.suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0)
         return false;
-    QFile file(info.filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return true; // the reader says it cannot read it
+    // Never waiting on a pipe or device that bears the name.
+    QFile file;
+    int error = 0;
+    if (!OpenRegularFile(info.filePath(), file, &error))
+        return true; // the reader says why it cannot read it
     char first = 0;
     return file.read(&first, 1) == 1 && (first == '\r' || first == '\n');
 }

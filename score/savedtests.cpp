@@ -2,9 +2,12 @@
 
 #include "csvwriter.h"
 #include "report.h"
-#include "savedtest.h"
+#include "savedtestfile.h"
+#include "scoring.h"
 
-#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace belva::score {
 
@@ -36,7 +39,8 @@ void ScoreSavedTests(const QStringList &files, const Settings &settings, CsvWrit
 {
     const char delimiter = settings.delimiter ? settings.delimiter : ';';
     out.setFormat(delimiter, "\r\n");
-    RowScorer scorer(settings.missing, DecimalSeparatorFor(settings, delimiter));
+    const QChar separator = DecimalSeparatorFor(settings, delimiter);
+    RowScorer scorer(settings.missing, separator);
 
     std::array<QString, ItemCount> columns;
     out.field(QByteArrayView("Fichier"));
@@ -51,21 +55,24 @@ void ScoreSavedTests(const QStringList &files, const Settings &settings, CsvWrit
     out.endRow();
 
     for (const QString &path : files) {
-        QFile file(path);
-        SavedTestReading reading;
-        if (file.open(QIODevice::ReadOnly)) {
-            reading = ReadSavedTest(file, path);
-        } else {
-            reading.refusal = QStringLiteral("Impossible de lire le fichier \"%1\".").arg(path);
-        }
-        const qint64 bytes = file.size();
-        file.close();
+        const SavedTestReading reading = ReadSavedTestFile(path, path);
+        const qint64 bytes = QFileInfo(path).size();
 
         ScoreTexts scores{};
         QStringList messages;
         qint64 line = qMax(1, reading.line);
         const ReportFields &fields = reading.test.fields;
-        if (reading.ok()) {
+        const auto inScale = [&fields] {
+            return std::all_of(fields.answers.cbegin(), fields.answers.cend(),
+                               [](const QString &a) { return a <= QString::number(HighestAnswer); });
+        };
+        if (reading.ok() && inScale()) {
+            // The scores the reader computed to check the file.
+            const ScoreSet &s = reading.test.scores;
+            for (int d = 0; d < DimensionCount; ++d)
+                SetScoreText(scores[size_t(d)], FormatScore(s.dimensions[size_t(d)].rounded, separator));
+            SetScoreText(scores[DimensionCount], FormatScore(s.global.rounded, separator));
+        } else if (reading.ok()) {
             messages = scorer.scoreTexts(fields.answers, columns, scores);
             // The reader takes one digit an answer: the first above the scale fails.
             for (int i = 0; i < ItemCount && !messages.isEmpty(); ++i) {

@@ -50,19 +50,19 @@ private Q_SLOTS:
         QTest::newRow("two tests, changes both ways and none")
             << QList<FollowUpTest>{a, b} << QChar(u',')
             << "2 tests, premier : 08/12/2025, dernier : 02/03/2026. "
-               "Retentissement psychologique : de 46,67 % à 20 %, évolution -26,67. "
-               "Retentissement physique : de 45 % à 45 %, évolution 0. "
-               "Retentissement social : de 26,67 % à 100 %, évolution +73,33. "
-               "Sentiment de douleur généralisée : de 55 % à 0 %, évolution -55. "
-               "Score global : de 43,33 % à 41,25 %, évolution -2,08.";
+               "Retentissement psychologique : de 46,67 % à 20 %, évolution -26,67 points, amélioration. "
+               "Retentissement physique : de 45 % à 45 %, évolution 0 point, inchangé. "
+               "Retentissement social : de 26,67 % à 100 %, évolution +73,33 points, aggravation. "
+               "Sentiment de douleur généralisée : de 55 % à 0 %, évolution -55 points, amélioration. "
+               "Score global : de 43,33 % à 41,25 %, évolution -2,08 points, amélioration.";
         QTest::newRow("first and last of three, decimal point")
             << QList<FollowUpTest>{a, b, c} << QChar(u'.')
             << "3 tests, premier : 08/12/2025, dernier : le lendemain. "
-               "Retentissement psychologique : de 46.67 % à 100 %, évolution +53.33. "
-               "Retentissement physique : de 45 % à 100 %, évolution +55. "
-               "Retentissement social : de 26.67 % à 100 %, évolution +73.33. "
-               "Sentiment de douleur généralisée : de 55 % à 100 %, évolution +45. "
-               "Score global : de 43.33 % à 100 %, évolution +56.67.";
+               "Retentissement psychologique : de 46.67 % à 100 %, évolution +53.33 points, aggravation. "
+               "Retentissement physique : de 45 % à 100 %, évolution +55 points, aggravation. "
+               "Retentissement social : de 26.67 % à 100 %, évolution +73.33 points, aggravation. "
+               "Sentiment de douleur généralisée : de 55 % à 100 %, évolution +45 points, aggravation. "
+               "Score global : de 43.33 % à 100 %, évolution +56.67 points, aggravation.";
     }
     void chartDescription()
     {
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QAccessibleInterface *chart = accessible(window.findChild<QObject *>(QStringLiteral("Chart")));
         QCOMPARE(chart->role(), QAccessible::Chart);
         QCOMPARE(chart->text(QAccessible::Name), QStringLiteral("Graphique des scores"));
-        QVERIFY(chart->text(QAccessible::Description).contains(QStringLiteral("de 0 % à 2,22 %, évolution +2,22.")));
+        QVERIFY(chart->text(QAccessible::Description).contains(QStringLiteral("de 0 % à 2,22 %, évolution +2,22 points, aggravation.")));
 
         // Updated with the chart, and with the regional setting.
         followUp.tests.removeFirst();

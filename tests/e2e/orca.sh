@@ -256,7 +256,7 @@ a11y_find "$window" chart || fail "no chart in the follow-up window"
 chart=$FOUND_OBJECT
 expect_property "the chart" "$chart" Name "Graphique des scores"
 description=$(a11y_get "$chart" Description)
-[[ $description == "2 tests, premier : 08/12/2025, dernier : 02/03/2026. Retentissement psychologique : de 0 % à $(d 46,67) %, évolution +$(d 46,67). "* ]] ||
+[[ $description == "2 tests, premier : 08/12/2025, dernier : 02/03/2026. Retentissement psychologique : de 0 % à $(d 46,67) %, évolution +$(d 46,67) points, aggravation. "* ]] ||
     fail "the chart is described as '$description'"
 
 focus_window "$follow"

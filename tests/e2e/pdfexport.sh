@@ -111,11 +111,14 @@ wait_for 50 test -s "$suivi" || fail "no 'Suivi $reopened 02-03-2026.pdf': $(ls 
 sep=$("$expected" decimal)
 {
     echo "Suivi du patient : $reopened"
+    echo "3 tests, du 08/12/2025 au 02/03/2026"
     echo "Date PS PH S DG Global"
     echo "08/12/2025 0 0 0 0 0"
     echo "15/01/2026 46${sep}67 45 26${sep}67 55 43${sep}33"
+    echo "+46${sep}67 points +45 points +26${sep}67 points +55 points +43${sep}33 points"
     echo "02/03/2026 60 60 60 60 60"
-    echo "Évolution +60 +60 +60 +60 +60"
+    echo "+13${sep}33 points +15 points +33${sep}33 points +5 points +16${sep}67 points"
+    echo "Évolution +60 points +60 points +60 points +60 points +60 points"
 } >"$WORK/suivi.want"
 check_pdf "$suivi" "BELVA MG 1.0 - $reopened - Suivi du patient" --rows "$WORK/suivi.want"
 

@@ -47,8 +47,9 @@ string(UUID product_code NAMESPACE "${upgrade_code}" NAME "BELVA MG ${VERSION} x
 
 find_program(WIXL wixl)
 find_program(MSIBUILD msibuild)
-if(NOT WIXL OR NOT MSIBUILD)
-  message(FATAL_ERROR "msi.cmake: wixl and msibuild are missing (Debian packages wixl, msitools)")
+find_program(MSIINFO msiinfo)
+if(NOT WIXL OR NOT MSIBUILD OR NOT MSIINFO)
+  message(FATAL_ERROR "msi.cmake: wixl, msibuild or msiinfo is missing (Debian packages wixl, msitools)")
 endif()
 
 # wixl finds files relative to its working folder only.
@@ -84,6 +85,38 @@ execute_process(
 if(NOT status EQUAL 0)
   file(REMOVE "${partial}")
   message(FATAL_ERROR "msi.cmake: msibuild failed (${status}):\n${out}")
+endif()
+
+# wixl writes the summary's texts as UTF-8 under the package's code page,
+# Windows-1252, where Windows would read "Ã‰quipe": the author (the
+# publisher) is written again in Windows-1252, the rest kept.
+execute_process(COMMAND "${MSIINFO}" suminfo "${partial}" OUTPUT_VARIABLE summary RESULT_VARIABLE status)
+set(found 0)
+foreach(field Subject Author Template Revision)
+  if(status EQUAL 0 AND summary MATCHES "(^|\n)${field}( number \\(UUID\\))?: ([^\n]*)")
+    set(summary_${field} "${CMAKE_MATCH_3}")
+    math(EXPR found "${found} + 1")
+  endif()
+endforeach()
+if(found EQUAL 4)
+  file(WRITE "${partial}.author" "${summary_Author}")
+  execute_process(COMMAND iconv -f UTF-8 -t CP1252 INPUT_FILE "${partial}.author"
+                  OUTPUT_VARIABLE summary_Author RESULT_VARIABLE status)
+  file(REMOVE "${partial}.author")
+endif()
+if(NOT found EQUAL 4 OR NOT status EQUAL 0)
+  file(REMOVE "${partial}")
+  message(FATAL_ERROR "msi.cmake: the package's summary cannot be read:\n${summary}")
+endif()
+execute_process(
+  COMMAND "${MSIBUILD}" "${partial}" -s "${summary_Subject}" "${summary_Author}"
+          "${summary_Template}" "${summary_Revision}"
+  RESULT_VARIABLE status
+  OUTPUT_VARIABLE out
+  ERROR_VARIABLE out)
+if(NOT status EQUAL 0)
+  file(REMOVE "${partial}")
+  message(FATAL_ERROR "msi.cmake: msibuild -s failed (${status}):\n${out}")
 endif()
 
 file(RENAME "${partial}" "${OUTPUT}")

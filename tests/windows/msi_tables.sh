@@ -60,6 +60,10 @@ EOF
 )"
 msiinfo extract "$msi" Icon.BelvaMG.ico | cmp -s - "$files/BelvaMG.ico" || fail "the entry's icon is not BelvaMG.ico"
 msiinfo suminfo "$msi" | grep -q '^Template: x64;' || fail "not a 64-bit package: $(msiinfo suminfo "$msi" | grep Template)"
+# The summary's texts in its code page, Windows-1252, as Explorer shows them.
+msiinfo suminfo "$msi" | LC_ALL=C grep -qx $'Author: \xc9quipe BELVA' ||
+    fail "the summary's author is not Windows-1252: $(msiinfo suminfo "$msi" | grep Author | od -c | head -2)"
+! msiinfo suminfo "$msi" | grep -v '^Author: ' | LC_ALL=C grep '[^ -~]' || fail "the summary holds non-ASCII texts"
 # Its folder, set once costing has resolved INSTALLDIR, before the entry is written.
 expect "ARPINSTALLLOCATION action" "$(table "$msi" CustomAction)" "SetInstallLocation${T}2099${T}ARPINSTALLLOCATION${T}[INSTALLDIR]${T}"
 sequence=" $(table "$msi" InstallExecuteSequence | sort -t"$T" -k3,3n | cut -f1 | tr '\n' ' ')"

@@ -20,7 +20,7 @@ linux=${3:?usage: check.sh ZIP WINDOWS_BIN LINUX_BUILD}
 here=$(cd "$(dirname "$0")" && pwd)
 zip=$(realpath "$zip") winbin=$(realpath "$winbin") linux=$(realpath "$linux")
 source "$here/../e2e/xsession.sh"
-x_need Xvfb xdotool xmodmap xclip xwininfo import convert tesseract unzip iconv cmp od grep cmake wixl msibuild
+x_need Xvfb xdotool xmodmap xclip xwininfo import convert tesseract unzip iconv cmp od grep cmake wixl msibuild msiinfo
 WINE=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 [ -x "$WINE" ] && [ -x "$wineserver" ] || { echo "FAIL: wine64 is missing (scripts/windows installs it)"; exit 1; }

@@ -94,9 +94,33 @@ expect_entry() {
     [ "$location" = "$installed\\" ] || fail "InstallLocation '$location'"
 }
 
+# traces FILE: the lines of a registry export that name BELVA MG or one of
+# the codes of the packages tried (upgrade, product and component codes),
+# as they are or packed as Windows Installer writes them in key names.
+traces() {
+    local patterns=(-e belva) code package
+    for package in "$msi" "$later_msi"; do
+        [ -f "$package" ] || continue
+        for code in $( (msiinfo export "$package" Property; msiinfo export "$package" Component) |
+                      grep -o '{[0-9A-F-]\{36\}}' | sort -u); do
+            patterns+=(-e "$code" -e "$(packed_guid "$code")")
+        done
+    done
+    grep -iF "${patterns[@]}" "$1" | LC_ALL=C sort
+}
+# same_traces KEY NAME: KEY holds what it held before the install (saved as NAME).
+same_traces() {
+    reg_text "$1" >"$WORK/$2.after" || fail "$1 cannot be read"
+    diff <(traces "$WORK/$2.before") <(traces "$WORK/$2.after")
+}
+
 echo "== the installer $(basename "$msi")"
 [ -f "$msi" ] || { echo "FAIL: no $msi"; failed=$((failed + 1)); return 0; }
 snapshot >"$WORK/before.files"
+later=${version%.*}.$((${version##*.} + 1))
+later_msi=$WORK/BelvaMG-$later-windows-x64.msi
+reg_text 'HKCU\Software' >"$WORK/hkcu.before"
+reg_text 'HKLM\Software' >"$WORK/hklm.before"
 
 install_msi() {
     msiexec install /i "$(win_path "$msi")" || fail "msiexec /i ended with status $?: see $WORK/install.log"
@@ -113,7 +137,7 @@ install_msi() {
     [ -n "$path" ] && cmp -s "$path" "$icon" || fail "the product's icon '${rows#*|}' is not BelvaMG.ico"
     reg_text 'HKLM\Software\BELVA MG' | grep -qxF "\"InstallDir\"=\"${installed//\\/\\\\}\\\\\"" ||
         fail "no InstallDir in HKLM\\Software\\BELVA MG"
-    ! reg_text 'HKCU\Software' | grep -i belva || fail "written in the user's registry"
+    same_traces 'HKCU\Software' hkcu || fail "written in the user's registry (> above)"
     snapshot | LC_ALL=C comm -13 "$WORK/before.files" - >"$WORK/added.files"
     local menu
     menu=$(start_menu)
@@ -226,8 +250,6 @@ again() {
 }
 check "installed a second time: still one entry" again
 
-later=${version%.*}.$((${version##*.} + 1))
-later_msi=$WORK/BelvaMG-$later-windows-x64.msi
 upgrade() {
     local earlier
     earlier=$(cat "$WORK/product")
@@ -263,10 +285,8 @@ remove() {
     [ -z "$(entries)" ] || fail "installed-programs entries left: $(entries)"
     [ -z "$(reg_rows "$products")" ] || fail "Windows Installer still knows the product: $(reg_rows "$products")"
     ! reg_text 'HKLM\Software\BELVA MG' >/dev/null || fail "HKLM\\Software\\BELVA MG is left"
-    local key
-    for key in 'HKLM\Software' 'HKCU\Software'; do
-        ! reg_text "$key" | grep -i -e belva -e "$(packed_guid "$upgrade_code")" || fail "left in $key"
-    done
+    same_traces 'HKCU\Software' hkcu || fail "left in the user's registry (> above)"
+    same_traces 'HKLM\Software' hklm || fail "left in the machine's registry (> above)"
     snapshot | LC_ALL=C diff "$WORK/before.files" - || fail "files are left (> above)"
 }
 check "msiexec /x /qn: no file, folder, shortcut, entry or registry key left" remove

@@ -266,6 +266,8 @@ expect_file() {
 }
 save_file() {
     save "$patient" "$(win_path "$target")"
+    # The file is written once the dialog has closed.
+    wait_for 50 test -e "$target.txt"
     [ "$(ls -A "$folder")" = "bilan Élodie.txt" ] || fail "the folder holds: $(ls -A "$folder")"
     expect_file "$patient"
     echo "== saved again under the name the dialog offers, another patient"

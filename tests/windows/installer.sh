@@ -182,6 +182,7 @@ from_shortcut() {
     caption=$(xdotool getwindowname "$WIN")
     [ "$caption" = "BELVA MG 1.0 - Qualité de vie dans l'insuffisance veineuse chronique." ] ||
         fail "the main window's title is '$caption'"
+    focus_main
     shot installed-main
     win_quit
     # Its write probe left nothing in the folder.

@@ -3,6 +3,7 @@
 #include "tform1.h"
 
 #include "patientprompt.h"
+#include "clipboard.h"
 #include "reportexport.h"
 
 #include <QFileInfo>

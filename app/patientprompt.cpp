@@ -1,6 +1,7 @@
 #include "patientprompt.h"
 #include "ui_patientprompt.h"
 
+#include "announcer.h"
 #include "patientnamevalidator.h"
 #include "placement.h"
 #include "windowfont.h"
@@ -40,17 +41,16 @@ PatientDialog::PatientDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::PatientDialog>())
 {
     ui->setupUi(this);
+    m_announcer = new Announcer(this);
+    // The note speaks of the entry: related to it, the screen reader does
+    // not read it out again with the box's name before the announcement.
+    // (A refused character is never "&", which would make a mnemonic.)
+    ui->Note->setBuddy(ui->Edit);
     // The program's window font; a dialog does not inherit its parent's.
     setFont(WindowFont());
     auto *validator = new PatientNameValidator(ui->Edit);
     ui->Edit->setValidator(validator);
     connect(validator, &PatientNameValidator::refused, this, &PatientDialog::refuse);
-    connect(ui->Edit, &QLineEdit::textEdited, this, [this] {
-        if (!ui->Note->isHidden()) {
-            ui->Note->hide();
-            layOut();
-        }
-    });
     connect(ui->OkButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     layOut();
@@ -69,12 +69,30 @@ void PatientDialog::propose(const QString &name)
     ui->Edit->selectAll();
 }
 
+QString RefusalNote(const QStringList &characters)
+{
+    if (characters.isEmpty())
+        return QString();
+    if (characters.size() == 1)
+        return QStringLiteral("Caractère \"%1\" refusé : il ne peut pas être enregistré.").arg(characters.front());
+    QStringList quoted;
+    for (const QString &c : characters)
+        quoted << u'"' + c + u'"';
+    return QStringLiteral("Caractères %1 refusés : ils ne peuvent pas être enregistrés.")
+        .arg(quoted.join(QLatin1String(", ")));
+}
+
 void PatientDialog::refuse(const QString &character)
 {
     QApplication::beep();
-    ui->Note->setText(QStringLiteral("Caractère \"%1\" refusé : il ne peut pas être enregistré.").arg(character));
+    // The note stays until the box closes: the name typed is not the one
+    // the physician meant, whatever is typed after.
+    if (!m_refused.contains(character))
+        m_refused.append(character);
+    ui->Note->setText(RefusalNote(m_refused));
     ui->Note->show();
     layOut();
+    m_announcer->announce(ui->Note->text());
 }
 
 void PatientDialog::layOut()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 #include <memory>
 
@@ -11,6 +12,8 @@ class PatientDialog;
 }
 
 namespace belva {
+
+class Announcer;
 
 // Dialog base units of a font, in pixels: the average width of its letters
 // and its character height. Dialog layouts count in quarters of the first
@@ -47,7 +50,15 @@ private:
     void layOut();
 
     std::unique_ptr<Ui::PatientDialog> ui;
+    QStringList m_refused; // every character refused since the box opened, once each
+    // Speaks the refusal note: the focus stays in the entry.
+    Announcer *m_announcer = nullptr;
 };
+
+// The note under the entry for the characters refused so far:
+//   Caractère "ễ" refusé : il ne peut pas être enregistré.
+//   Caractères "ễ", "ơ" refusés : ils ne peuvent pas être enregistrés.
+[[nodiscard]] QString RefusalNote(const QStringList &characters);
 
 // The patient's name as typed; empty when the box was cancelled, escaped or
 // closed (the caller cannot tell that from an empty answer, and need not).

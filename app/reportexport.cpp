@@ -4,10 +4,7 @@
 #include "errors.h"
 #include "systemfile.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QLocale>
-#include <QMimeData>
 
 namespace belva {
 
@@ -28,18 +25,6 @@ void WriteReportFile(const QString &path, const QString &text)
                         .arg(text.mid(at, pair ? 2 : 1)));
     }
     WriteWholeFile(path, encoded.bytes);
-}
-
-void CopyToClipboard(const QString &text)
-{
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return;
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return;
-    auto *mime = new QMimeData;
-    mime->setText(text);
-    clipboard->setMimeData(mime, QClipboard::Clipboard);
 }
 
 } // namespace belva

@@ -23,8 +23,4 @@ namespace belva {
 // (the file is closed either way and keeps what was written).
 void WriteReportFile(const QString &path, const QString &text);
 
-// Replaces the clipboard's content with the text, as plain text. Without a
-// clipboard nothing happens and nothing is reported.
-void CopyToClipboard(const QString &text);
-
 } // namespace belva

@@ -84,9 +84,22 @@ void FitFileDialog(QFileDialog *dialog)
     }
 }
 
+QString ExecuteForOneFile(QFileDialog *dialog)
+{
+    QPointer<QFileDialog> shown(dialog);
+    const bool accepted = shown->exec() == QDialog::Accepted;
+    QString chosen;
+    if (shown) {
+        if (accepted && !shown->selectedFiles().isEmpty())
+            chosen = QFileInfo(shown->selectedFiles().constFirst()).absoluteFilePath();
+        delete shown;
+    }
+    return chosen;
+}
+
 QString SaveTextFileDialog::execute(QWidget *parent)
 {
-    QPointer<QFileDialog> dialog = new QFileDialog(parent, QStringLiteral("Sauvegarder sous..."));
+    auto *dialog = new QFileDialog(parent, QStringLiteral("Sauvegarder sous..."));
     dialog->setObjectName(QStringLiteral("SaveTextFileDialog1"));
     // Qt's own dialog behaves alike on every desktop and can be driven by tests.
     dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite
@@ -102,13 +115,7 @@ QString SaveTextFileDialog::execute(QWidget *parent)
     if (!m_fileName.isEmpty())
         dialog->selectFile(m_fileName);
 
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    QString chosen;
-    if (dialog) {
-        if (accepted && !dialog->selectedFiles().isEmpty())
-            chosen = QFileInfo(dialog->selectedFiles().constFirst()).absoluteFilePath();
-        delete dialog;
-    }
+    const QString chosen = ExecuteForOneFile(dialog);
     if (!chosen.isEmpty())
         m_fileName = chosen;
     return chosen;

@@ -26,6 +26,10 @@ private:
 // Resizable, with room for the side bar's place names and the file names.
 void FitFileDialog(QFileDialog *dialog);
 
+// Shows a save dialog made for this one showing, then deletes it (unless it
+// went meanwhile); returns the full path chosen, or empty when cancelled.
+[[nodiscard]] QString ExecuteForOneFile(QFileDialog *dialog);
+
 // The one filter entry, as the dialog's filter list holds it (Qt shows only
 // the caption before the last parenthesised pattern).
 inline constexpr char16_t TextFileFilter[] = u"Fichier Texte (.txt) (*.txt)";

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "notices.h"
+#include "quiettextevents.h"
 #include "startup_platform.h"
 #include "systemfonts.h"
 #include "windowfont.h"
@@ -58,6 +59,9 @@ void SetUpApplication(QApplication &app, const QString &fontFile)
 
     // Nothing is kept between runs, not even the file dialogs' last folders.
     DisableQtDialogSettings();
+
+    // The report buffer's text is not read out by the screen reader.
+    QuietHiddenTextEvents();
 }
 
 } // namespace belva

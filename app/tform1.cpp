@@ -1,6 +1,7 @@
 #include "tform1.h"
 #include "ui_tform1.h"
 
+#include "announcer.h"
 #include "answercombobox.h"
 #include "errorhandler.h"
 #include "about.h"
@@ -93,14 +94,17 @@ TForm1::TForm1(QWidget *parent)
     ui->StatusBar1->addWidget(m_statusPanel1, 1);
     m_statusPanel0->setFixedWidth(StatusPanel0Width);
 
+    // After the status bar: the window's accessible children keep their places.
+    m_announcer = new belva::Announcer(this);
     for (AnswerComboBox *answer : m_answers)
-        connect(answer, &AnswerComboBox::changed, this, [this] { run(&TForm1::ComboBox1Change); });
+        connect(answer, &AnswerComboBox::changed, this, [this] { run(&TForm1::answerChanged); });
     for (QLineEdit *field : m_scoreFields)
         connect(field, &QLineEdit::textChanged, this, [this] { run(&TForm1::ComboBox1Change); });
 
     bindCommand(ui->Nouveau1, &TForm1::Nouveau1Click);
     bindCommand(ui->Ouvrir1, &TForm1::Ouvrir1Click);
     bindCommand(ui->Sauvegardersous1, &TForm1::Sauvegardersous1Click);
+    bindCommand(ui->ExporterenPDF1, &TForm1::ExporterenPDF1Click);
     bindCommand(ui->Imprimer1, &TForm1::Imprimer1Click);
     bindCommand(ui->Configurationimprimante1, &TForm1::Configurationimprimante1Click);
     bindCommand(ui->Quitter1, &TForm1::Quitter1Click);
@@ -160,6 +164,14 @@ void TForm1::ComboBox1Change()
     for (int d = 0; d < belva::DimensionCount; ++d)
         writeText(m_scoreFields[d], scores.dimensions[d].text);
     writeText(m_statusPanel1, scores.status);
+}
+
+void TForm1::answerChanged()
+{
+    ComboBox1Change();
+    // Once per change, after the nested runs; a failed scoring shows its
+    // error box instead.
+    m_announcer->announce(m_statusPanel1->text());
 }
 
 void TForm1::Nouveau1Click()

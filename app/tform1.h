@@ -8,7 +8,9 @@
 // every change of a score field runs ComboBox1Change, which scores the twenty
 // texts with belva::ComputeScores and writes the display texts back, each only
 // when it differs; a score field that changes runs it again, nested, so the
-// chain ends with the texts of one scoring. The menu commands read the
+// chain ends with the texts of one scoring. After a change of an answer the
+// announcer tells the screen reader the new status text, the focus staying
+// in the answer. The menu commands read the
 // controls (reportFields) and use the hidden Memo1 as their report buffer.
 // Ouvrir puts a saved test back into the controls; until Nouveau or the next
 // Ouvrir, the reports carry that test's date and propose its patient's name.
@@ -21,6 +23,7 @@
 #include <QChar>
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,6 +34,7 @@ class QLineEdit;
 class QPlainTextEdit;
 
 namespace belva {
+class Announcer;
 class FollowUpWindow;
 }
 
@@ -73,6 +77,7 @@ public:
     void Nouveau1Click();
     void Ouvrir1Click();
     void Sauvegardersous1Click();
+    void ExporterenPDF1Click();
     void Imprimer1Click();
     void Configurationimprimante1Click();
     void Quitter1Click();
@@ -91,6 +96,7 @@ private:
     void FormDestroy();
     void WMGetMinMaxInfo();
 
+    void answerChanged();
     void run(void (TForm1::*handler)());
     void bindCommand(QAction *action, void (TForm1::*handler)());
     void fitCaptionFont();
@@ -98,6 +104,11 @@ private:
     [[nodiscard]] belva::ReportFields gatherTestFields();
     [[nodiscard]] QString reportDate() const;
     void reopen(const belva::SavedTest &test);
+    // Asks where to save a PDF document (`name` proposed), then writes what
+    // `render` makes; nothing when the dialog is cancelled.
+    void exportPdf(QWidget *parent, const QString &name, const std::function<QByteArray()> &render);
+    void exportFollowUpPdf(const QByteArray &pdf);
+    [[nodiscard]] QString exportFolder() const;
 
     // The date and patient of a reopened test.
     struct Identity
@@ -111,6 +122,7 @@ private:
     std::array<QLineEdit *, belva::DimensionCount> m_scoreFields{};
     QLabel *const m_statusPanel0;
     QLabel *const m_statusPanel1;
+    belva::Announcer *m_announcer = nullptr;
     QChar m_decimalSeparator;
     TAboutBox *const AboutBox1;
     belva::SaveTextFileDialog SaveTextFileDialog1;

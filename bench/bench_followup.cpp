@@ -3,6 +3,7 @@
 // QT_QPA_PLATFORM=offscreen bench_followup -median 9 (QtTest).
 #include "encoding.h"
 #include "followupchart.h"
+#include "followupfiles.h"
 #include "followupwindow.h"
 #include "reports.h"
 #include "scoring.h"
@@ -93,7 +94,7 @@ private Q_SLOTS:
         QBENCHMARK {
             QPainter painter(&image);
             painter.fillRect(image.rect(), Qt::white);
-            PaintFollowUpChart(painter, QRectF(image.rect()), followUp.tests);
+            PaintFollowUpChart(painter, QRectF(image.rect()), followUp);
         }
     }
 };

@@ -1,19 +1,16 @@
 // The print layout of the test report: its lines, as the report buffer holds
 // them, through the printer text device in the print font at 600 dpi.
 // Run: bench_printlayout -median 9 (offscreen unless QT_QPA_PLATFORM is set).
+#include "printedreport.h"
 #include "printerjob.h"
 #include "printertextdevice.h"
-#include "printing.h"
-#include "reports.h"
 #include "startup.h"
-#include "tform1.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,15 +65,10 @@ private Q_SLOTS:
     {
         SetUpApplication(*qApp);
         QVERIFY2(QFile::exists(QString::fromUtf16(WindowFontFile)), "Tahoma is missing: run scripts/setup");
-        // The print report of a whole test, in the main window's report buffer.
-        TForm1 form;
-        ReportFields fields = form.reportFields();
-        fields.date = QStringLiteral("08/12/2026");
-        fields.patient = QStringLiteral("Dupont-Lefebvre Jean-Étienne");
-        form.memo()->setPlainText(BuildTestReport(fields, ReportVariant::Print));
-        m_lines = MemoLines(form.memo());
+        const bench::PrintedReport report = bench::MakePrintedReport();
+        m_lines = report.lines;
         QCOMPARE(m_lines.size(), 52);
-        m_font = PrintFont(form.memo()->font(), 96, Dpi);
+        m_font = PrintFont(report.windowFont, 96, Dpi);
         QCOMPARE(m_font.pixelSize(), 67);
     }
 

@@ -20,11 +20,15 @@ namespace belva {
 
 // Makes `bytes` the whole content of the file, created if missing. An
 // earlier regular file is replaced only once the new content is whole where
-// the folder allows it; else, and for a new file, it is written in place.
-// Throws belva::Error with "Impossible de créer le fichier \"<path>\".
-// <system text>" when the file cannot be opened or created for writing, and
-// "Erreur d'écriture dans le flux" when writing fails once it is open (the
-// file is closed either way and keeps what was written).
+// the folder allows it; else (a second name, a folder that takes no new file)
+// it is rewritten in place once the room for the new content is taken, so
+// that a full disk or the file size limit leaves it whole. A new file that
+// cannot be written whole is removed. A named pipe is written only when
+// something reads it. Throws belva::Error with "Impossible de créer le
+// fichier \"<path>\". <system text>" when the file cannot be opened or
+// created for writing, and "Erreur d'écriture dans le flux" when writing
+// fails once it is open (the file is closed either way). The file size
+// limit's signal does not end the program.
 void WriteWholeFile(const QString &path, const QByteArray &bytes);
 
 // Opens a regular file for reading, without waiting on a pipe or device;

@@ -11,13 +11,17 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace belva {
@@ -43,8 +47,47 @@ QString SystemErrorText(int errnum, const char *localeName)
 
 namespace {
 
+[[noreturn]] void throwCreateError(const QString &path, int err)
+{
+    throw Error(QStringLiteral("Impossible de créer le fichier \"%1\". %2").arg(path, SystemErrorText(err)));
+}
+
+// While alive, a write past the process's file size limit (ulimit -f) fails
+// with EFBIG in this thread instead of ending the program with SIGXFSZ.
+class FileSizeSignalHeld
+{
+public:
+    FileSizeSignalHeld()
+    {
+        sigemptyset(&m_signal);
+        sigaddset(&m_signal, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &m_signal, &m_saved);
+    }
+    ~FileSizeSignalHeld()
+    {
+        // The signal a failed write raised is taken before it can be delivered.
+        const int saved = errno;
+        sigset_t pending;
+        if (sigismember(&m_saved, SIGXFSZ) != 1 && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1) {
+            const timespec now{0, 0};
+            while (sigtimedwait(&m_signal, nullptr, &now) < 0 && errno == EINTR) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &m_saved, nullptr);
+        errno = saved;
+    }
+    FileSizeSignalHeld(const FileSizeSignalHeld &) = delete;
+    FileSizeSignalHeld &operator=(const FileSizeSignalHeld &) = delete;
+
+private:
+    sigset_t m_signal;
+    sigset_t m_saved;
+};
+
 // Opens the file for reading and writing, created if missing, without
-// emptying it yet; throws the creation message with the system's text.
+// emptying it yet; throws the creation message with the system's text. A
+// named pipe is opened for writing only, and only when something reads it:
+// without a reader what is written would be lost.
 int openTarget(const QString &path, bool *created)
 {
     const QByteArray native = QFile::encodeName(path);
@@ -56,10 +99,20 @@ int openTarget(const QString &path, bool *created)
     // Already there (or a link, which O_EXCL does not follow).
     while (fd < 0 && (errno == EEXIST || errno == EINTR))
         fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        const int err = errno;
-        throw Error(QStringLiteral("Impossible de créer le fichier \"%1\". %2")
-                        .arg(path, SystemErrorText(err)));
+    if (fd < 0)
+        throwCreateError(path, errno);
+
+    struct stat st;
+    if (!*created && ::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode)) {
+        // Opened for reading too, the pipe would be its own reader.
+        ::close(fd);
+        do {
+            fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0)
+            throwCreateError(path, errno);
+        // The reader takes the report at its own pace.
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     }
     return fd;
 }
@@ -69,7 +122,7 @@ bool writeAll(int fd, const QByteArray &bytes)
     const char *data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
+        const ssize_t n = ::write(fd, data, size_t(std::min<qsizetype>(left, 1 << 30)));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -121,17 +174,48 @@ Replacement replaceWhole(const QString &path, const struct stat &earlier, const 
     return file.error() == QFileDevice::RenameError ? Replacement::NotPossible : Replacement::Failed;
 }
 
+// Rewrites a file that must keep its place (a second name, a folder that
+// takes no new file): the room for the new content is taken first, so that
+// a full disk or the file size limit leaves the earlier content whole.
+bool rewriteInPlace(int fd, const struct stat &earlier, const QByteArray &bytes)
+{
+    const off_t size = off_t(bytes.size());
+    if (size > earlier.st_size) {
+        const int err = ::posix_fallocate(fd, 0, size);
+        if (err != 0 && err != EOPNOTSUPP && err != EINVAL) {
+            // Whatever was added goes; the earlier bytes were not touched.
+            while (::ftruncate(fd, earlier.st_size) != 0 && errno == EINTR) {
+            }
+            return false;
+        }
+    }
+    return writeAll(fd, bytes) && ::ftruncate(fd, size) == 0;
+}
+
+// The new file at `path` is still the one `fd` created: it goes.
+void removeCreated(const QString &path, int fd)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat mine;
+    struct stat named;
+    if (::fstat(fd, &mine) == 0 && ::lstat(native.constData(), &named) == 0 && mine.st_dev == named.st_dev
+        && mine.st_ino == named.st_ino)
+        ::unlink(native.constData());
+}
+
 } // namespace
 
 void WriteWholeFile(const QString &path, const QByteArray &bytes)
 {
+    const FileSizeSignalHeld held;
     bool created = false;
     const int fd = openTarget(path, &created);
 
     // An earlier file is replaced only once the new one is whole. A new file,
     // a device, or a file with a second name is written in place.
     struct stat st;
-    if (!created && ::fstat(fd, &st) == 0 && isReplaceable(st)) {
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!created && isReplaceable(st)) {
         const Replacement r = replaceWhole(path, st, bytes);
         if (r != Replacement::NotPossible) {
             ::close(fd);
@@ -141,10 +225,20 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
         }
     }
 
-    // Devices cannot be truncated, and need not be.
-    const bool written = (::ftruncate(fd, 0) == 0 || errno == EINVAL) && writeAll(fd, bytes);
+    bool written;
+    if (created || !regular) {
+        // Devices cannot be truncated, and need not be.
+        written = (::ftruncate(fd, 0) == 0 || errno == EINVAL) && writeAll(fd, bytes);
+    } else {
+        written = rewriteInPlace(fd, st, bytes);
+    }
+    // A new file that could not be written whole is not left behind.
+    if (!written && created)
+        removeCreated(path, fd);
     // A failing close can be the first sign of a failed write (NFS, quotas).
     const bool closed = ::close(fd) == 0 || errno == EINTR;
+    if (written && !closed && created)
+        ::unlink(QFile::encodeName(path).constData());
     if (!written || !closed)
         ThrowWriteError();
 }

@@ -125,9 +125,32 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
         h = openTarget(path, &created);
     }
 
-    LARGE_INTEGER start{};
-    const bool written = SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && SetEndOfFile(h) && writeAll(h, bytes);
+    bool written;
+    LARGE_INTEGER earlier{};
+    if (!created && GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &earlier)) {
+        // A file that keeps its place (a second name, a folder that takes no
+        // new file): the room for the new content is taken first, so that a
+        // full disk leaves the earlier content whole.
+        LARGE_INTEGER size{};
+        size.QuadPart = bytes.size();
+        LARGE_INTEGER start{};
+        bool room = true;
+        if (size.QuadPart > earlier.QuadPart) {
+            room = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+            if (!room && SetFilePointerEx(h, earlier, nullptr, FILE_BEGIN))
+                SetEndOfFile(h);
+        }
+        written = room && SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && writeAll(h, bytes)
+                  && SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    } else {
+        LARGE_INTEGER start{};
+        written = SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && SetEndOfFile(h) && writeAll(h, bytes);
+    }
     const bool closed = CloseHandle(h);
+    // A new file that could not be written whole is not left behind; shared
+    // with nobody, it was still ours.
+    if ((!written || !closed) && created)
+        DeleteFileW(nativePath(QDir::toNativeSeparators(path)));
     if (!written || !closed)
         ThrowWriteError();
 }

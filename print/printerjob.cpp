@@ -4,21 +4,9 @@
 #include "errors.h"
 #include "printing.h"
 
-#include <QGuiApplication>
 #include <QPrinter>
-#include <QScreen>
 
 namespace belva {
-
-namespace {
-
-int screenDpi()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInchY()) : 96;
-}
-
-} // namespace
 
 PrinterJob::PrinterJob() : m_printer(CurrentPrinter::get())
 {
@@ -39,7 +27,7 @@ PrinterJob::~PrinterJob()
 
 QFont PrinterJob::printFont(const QFont &windowFont) const
 {
-    return PrintFont(windowFont, screenDpi(), m_printer.logicalDpiY());
+    return PrintFont(windowFont, ScreenDpi(), m_printer.logicalDpiY());
 }
 
 void PrinterJob::newPage()

@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -28,6 +30,12 @@ int mulDiv(int a, int b, int c)
 }
 
 } // namespace
+
+int ScreenDpi()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? qRound(screen->logicalDotsPerInchY()) : 96;
+}
 
 QFont PrintFont(const QFont &windowFont, int screenDpi, int printerDpi)
 {

@@ -34,6 +34,10 @@ namespace belva {
 // always ended.
 void PrintLines(const QStringList &lines, const QFont &windowFont);
 
+// The screen's vertical resolution, which the window font is sized for (96
+// without a screen).
+[[nodiscard]] int ScreenDpi();
+
 // The print font: the window's font at its size in whole points, then at the
 // printer's resolution (pixel size = em height in dots). Halves are rounded
 // away from zero. When both resolutions are equal the window font's pixel

@@ -26,13 +26,6 @@ int itemCount(const DimensionInfo &d)
     return d.lastItem - d.firstItem + 1;
 }
 
-void setText(ScoreText &out, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    out.size = std::uint8_t(qMin<qsizetype>(bytes.size(), sizeof out.bytes));
-    std::memcpy(out.bytes, bytes.constData(), out.size);
-}
-
 // The digit of "4", "4,0", "4.00"; -1 for anything else.
 int digitOf(QByteArrayView a)
 {
@@ -75,6 +68,13 @@ QString quoted(const QString &text)
 
 } // namespace
 
+void SetScoreText(ScoreText &out, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    out.size = std::uint8_t(qMin<qsizetype>(bytes.size(), sizeof out.bytes));
+    std::memcpy(out.bytes, bytes.constData(), out.size);
+}
+
 // The scores of complete answers depend on the four dimension sums only. Each
 // dimension's percentage and text are taken once for every sum from the
 // window's own scoring. The global percentage, the mean of sum/divisor over
@@ -109,7 +109,7 @@ struct RowScorer::Cache
                 for (int item = dim.firstItem, left = sum; left > 0; ++item, left -= MaxAnswer)
                     answers[size_t(item - 1)] = QString::number(qMin(left, MaxAnswer));
                 const Score score = ComputeScores(answers, separator).dimensions[size_t(d)];
-                setText(texts[size_t(d)][size_t(sum)], score.text);
+                SetScoreText(texts[size_t(d)][size_t(sum)], score.text);
                 percents[size_t(d)][size_t(sum)] = score.percent;
             }
         }
@@ -165,7 +165,7 @@ void RowScorer::scoreValues(const std::array<int, ItemCount> &values, ScoreTexts
         std::array<double, DimensionCount> percent;
         for (int d = 0; d < DimensionCount; ++d)
             percent[size_t(d)] = c.percents[size_t(d)][size_t(sums[size_t(d)])];
-        setText(global, MakeScore(GlobalPercent(percent), m_separator).text);
+        SetScoreText(global, MakeScore(GlobalPercent(percent), m_separator).text);
     }
     out[DimensionCount] = global;
 }
@@ -245,10 +245,10 @@ QStringList RowScorer::scoreTexts(const std::array<QString, ItemCount> &answers,
         // sum × count / answered: the mean times the item count, with one rounding.
         const int d = static_cast<int>(dim.dimension);
         percent[size_t(d)] = DimensionPercent(static_cast<long double>(sum) * count / answered, dim.divisor);
-        setText(out[size_t(d)], MakeScore(percent[size_t(d)], m_separator).text);
+        SetScoreText(out[size_t(d)], MakeScore(percent[size_t(d)], m_separator).text);
     }
     if (allDimensions)
-        setText(out[DimensionCount], MakeScore(GlobalPercent(percent), m_separator).text);
+        SetScoreText(out[DimensionCount], MakeScore(GlobalPercent(percent), m_separator).text);
     else
         messages << QStringLiteral("Global non calculé");
     return messages;

@@ -32,6 +32,9 @@ struct ScoreText
 // PS, PH, S, DG and Global.
 using ScoreTexts = std::array<ScoreText, DimensionCount + 1>;
 
+// Sets a score text (cut to its room).
+void SetScoreText(ScoreText &out, const QString &text);
+
 class RowScorer
 {
 public:

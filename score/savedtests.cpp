@@ -2,10 +2,10 @@
 
 #include "report.h"
 #include "rowsink.h"
-#include "savedtest.h"
-#include "systemfile.h"
+#include "savedtestfile.h"
+#include "scoring.h"
 
-#include <QFile>
+#include <algorithm>
 
 namespace belva::score {
 
@@ -23,19 +23,6 @@ int answerLine(int item)
         if (report[n].endsWith(marker))
             return int(n + 1);
     return 1;
-}
-
-// The saved test at `path`, never waiting on a pipe or device.
-SavedTestReading readSavedTest(const QString &path)
-{
-    QFile file;
-    int error = 0;
-    if (!OpenRegularFile(path, file, &error)) {
-        SavedTestReading r;
-        r.refusal = QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, SystemErrorText(error));
-        return r;
-    }
-    return ReadSavedTest(file, path);
 }
 
 } // namespace
@@ -70,13 +57,24 @@ void SavedTestScorer::score(const QString &path)
 {
     if (!m_begun)
         begin();
-    const SavedTestReading reading = readSavedTest(path);
+    const SavedTestReading reading = ReadSavedTestFile(path, path);
     ScoreTexts scores{};
     QStringList messages;
     int unanswered = 0;
     qint64 line = qMax(1, reading.line);
     const ReportFields &fields = reading.test.fields;
-    if (reading.ok()) {
+    const auto inScale = [&fields] {
+        return std::all_of(fields.answers.cbegin(), fields.answers.cend(),
+                           [](const QString &a) { return a <= QString::number(HighestAnswer); });
+    };
+    if (reading.ok() && inScale()) {
+        // The scores the reader computed to check the file.
+        const QChar separator = DecimalSeparatorFor(m_settings, m_delimiter);
+        const ScoreSet &set = reading.test.scores;
+        for (int d = 0; d < DimensionCount; ++d)
+            SetScoreText(scores[size_t(d)], FormatScore(set.dimensions[size_t(d)].rounded, separator));
+        SetScoreText(scores[DimensionCount], FormatScore(set.global.rounded, separator));
+    } else if (reading.ok()) {
         messages = m_scorer.scoreTexts(fields.answers, m_columns, scores, &unanswered);
         // The reader takes one digit an answer: the first above the scale fails.
         for (int i = 0; i < ItemCount && !messages.isEmpty(); ++i) {

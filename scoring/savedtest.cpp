@@ -109,9 +109,14 @@ bool looksLikeScore(QStringView text)
     return (decimals == 1 || decimals == 2) && digit(i + 1) && (decimals == 1 || digit(i + 2)) && text.back() != u'0';
 }
 
-bool sameScore(QStringView written, const Score &computed)
+// The decimal separator a score text shows; null for a whole number.
+QChar separatorOf(QStringView text)
 {
-    return written == FormatScore(computed.rounded, u',') || written == FormatScore(computed.rounded, u'.');
+    for (const QChar c : text) {
+        if (c == u',' || c == u'.')
+            return c;
+    }
+    return QChar();
 }
 
 SavedTestReading refused(const QString &fileName, int line)
@@ -160,6 +165,7 @@ SavedTestReading ReadSavedTest(QByteArrayView bytes, const QString &fileName)
     SavedTestReading r;
     ReportFields &f = r.test.fields;
     std::optional<ScoreSet> computed;
+    QChar separator; // the first one a score shows; every other must match
     for (qsizetype n = 0; n < count; ++n) {
         const int lineNumber = int(n + 1);
         if (n >= lines.size())
@@ -187,7 +193,7 @@ SavedTestReading ReadSavedTest(QByteArrayView bytes, const QString &fileName)
             f.patient = rest.toString();
             break;
         case Slot::Date:
-            if (rest.isEmpty() || hasControl(rest))
+            if (rest.trimmed().isEmpty() || rest.size() > SavedTestDateMaxLength || hasControl(rest))
                 return refused(fileName, lineNumber);
             f.date = rest.toString();
             break;
@@ -201,11 +207,16 @@ SavedTestReading ReadSavedTest(QByteArrayView bytes, const QString &fileName)
         case Slot::Status: {
             if (!looksLikeScore(rest))
                 return refused(fileName, lineNumber);
+            if (const QChar s = separatorOf(rest); !s.isNull()) {
+                if (!separator.isNull() && s != separator)
+                    return refused(fileName, lineNumber);
+                separator = s;
+            }
             // Every answer line comes before the first score line.
             if (!computed)
                 computed = ComputeScores(f.answers, u',');
             const Score &score = form.slot == Slot::Score ? computed->dimensions[size_t(form.index)] : computed->global;
-            if (!sameScore(rest, score))
+            if (rest != FormatScore(score.rounded, separator.isNull() ? QChar(u',') : separator))
                 return scoresDiffer(fileName, lineNumber);
             if (form.slot == Slot::Score)
                 f.scores[size_t(form.index)] = rest.toString();
@@ -217,6 +228,7 @@ SavedTestReading ReadSavedTest(QByteArrayView bytes, const QString &fileName)
     }
     if (lines.size() > count)
         return refused(fileName, int(count + 1));
+    r.test.scores = separator == u'.' ? ComputeScores(f.answers, u'.') : *computed;
     return r;
 }
 

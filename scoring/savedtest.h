@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports.h"
+#include "scoring.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -10,13 +11,19 @@ class QIODevice;
 // Reading back a test saved by Sauvegarder sous: the text variant of the test
 // report in Windows-1252. The reader is strict: it accepts exactly what the
 // program writes (CR LF line ends, or LF throughout, and at most one line end
-// after the final tab), with any maker's notice on line 4, and refuses
-// everything else with one French message naming the first line that does
-// not match. It never repairs or guesses.
+// after the final tab), with any maker's notice on line 4, a date line that is
+// not blank and holds at most SavedTestDateMaxLength characters, and one
+// decimal separator throughout the scores. It refuses everything else with
+// one French message naming the first line that does not match. It never
+// repairs or guesses.
 namespace belva {
 
 // A saved test is refused unread beyond this size.
 inline constexpr qsizetype SavedTestMaxBytes = 64 * 1024;
+
+// The longest date text a saved test may hold: a short date of any locale
+// fits many times over.
+inline constexpr qsizetype SavedTestDateMaxLength = 64;
 
 struct SavedTest
 {
@@ -26,6 +33,9 @@ struct SavedTest
     // Line 4 after PrintedBy ("Imprimé sur BelvaMG 1.0 "): the notice of the
     // program that wrote the file.
     QString notice;
+    // The scores of the answers, computed to check the file: their texts
+    // carry the file's decimal separator ("," when it shows none).
+    ScoreSet scores;
 };
 
 struct SavedTestReading

@@ -2,6 +2,7 @@
 // prompt, the save dialog and the message boxes answered as a user would.
 #include "answercombobox.h"
 #include "encoding.h"
+#include "exportpdfdialog.h"
 #include "goldenfields.h"
 #include "modaldriver.h"
 #include "printing.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -25,7 +27,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -76,6 +81,51 @@ ModalDriver::Step acknowledgeBox()
         if (!box)
             return false;
         box->button(QMessageBox::Ok)->click();
+        return true;
+    };
+}
+
+// What the "Exporter en PDF" dialog showed.
+struct PdfDialogSeen
+{
+    QStringList filters;
+    QString proposed;
+    QString folder;
+};
+
+// Types `path` into it and accepts it; cancels it when `path` is empty.
+ModalDriver::Step answerPdfDialog(const QString &path, PdfDialogSeen *seen = nullptr)
+{
+    return [path, seen](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        if (!dialog)
+            return false;
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (seen)
+            *seen = {dialog->nameFilters(), name->text(), dialog->directory().absolutePath()};
+        if (path.isEmpty()) {
+            dialog->reject();
+        } else {
+            name->setText(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        }
+        return true;
+    };
+}
+
+// The question before an existing file is replaced: Yes, or No and then the
+// dialog cancelled.
+ModalDriver::Step answerReplace(bool replace)
+{
+    return [replace](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        if (!box)
+            return false;
+        if (!replace) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(box->parentWidget()))
+                QTimer::singleShot(0, dialog, &QDialog::reject);
+        }
+        box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
         return true;
     };
 }
@@ -133,8 +183,11 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        belva::SetUpApplication(*qApp);
         QVERIFY(dir.isValid());
+        // A home of the test's own, without a Documents folder.
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("home"))));
+        qputenv("HOME", QFile::encodeName(dir.filePath(QStringLiteral("home"))));
+        belva::SetUpApplication(*qApp);
     }
     void init()
     {
@@ -414,6 +467,77 @@ private Q_SLOTS:
         QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         const belva::SavedTestReading r = belva::ReadSavedTestFile(path);
         QCOMPARE(r.refusal, QStringLiteral("Impossible d'ouvrir le fichier \"%1\". Invalid argument").arg(path));
+    }
+
+    // Exporter en PDF: the print report in the buffer, the dialog with the
+    // patient's name and the date proposed, the document written there.
+    void exportPdf()
+    {
+        const QString name = QStringLiteral("Lætitia Çelik");
+        const QString typed = dir.filePath(QStringLiteral("export/rapport"));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("export"))));
+        PdfDialogSeen shown;
+        const QStringList seen = run("ExporterenPDF1", {answerPatient(name), answerPdfDialog(typed, &shown)});
+        QCOMPARE(seen, (QStringList{QStringLiteral("Patient..."), QStringLiteral("Exporter en PDF")}));
+        QCOMPARE(shown.filters, QStringList{QStringLiteral("Document PDF (*.pdf)")});
+        QCOMPARE(shown.folder, QDir::homePath()); // the user's folder, not the program's
+        QCOMPARE(shown.proposed, belva::ProposedPdfFileName(name, belva::ReportDateText()));
+        QCOMPARE(form->memoText(), belva::BuildTestReport(expectedFields(name), belva::ReportVariant::Print));
+        QVERIFY(readFile(typed + QStringLiteral(".pdf")).startsWith("%PDF-1.4"));
+
+        // The next export opens where the last one went.
+        run("ExporterenPDF1", {answerPatient(name), answerPdfDialog(QString(), &shown)});
+        QCOMPARE(shown.folder, dir.filePath(QStringLiteral("export")));
+    }
+
+    // An existing document is replaced only once confirmed; a write that
+    // fails (a file size limit here) leaves it whole and shows the error.
+    void exportPdfOverAnEarlierFile_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<bool>("writeFails");
+        QTest::newRow("replacement refused") << false << false;
+        QTest::newRow("replacement confirmed") << true << false;
+        QTest::newRow("write failing") << true << true;
+    }
+    void exportPdfOverAnEarlierFile()
+    {
+        QFETCH(bool, replace);
+        QFETCH(bool, writeFails);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("dossier.pdf"));
+        const QByteArray earlier("%PDF-1.4 ancien document");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+        file.close();
+
+        struct rlimit saved {};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (writeFails) {
+            struct rlimit small = saved;
+            small.rlim_cur = 4096; // the document is larger
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        }
+        QStringList boxes;
+        QList<ModalDriver::Step> steps{answerPatient(QStringLiteral("P")), answerPdfDialog(path), answerReplace(replace)};
+        if (writeFails)
+            steps << acknowledgeBox();
+        run("ExporterenPDF1", steps, &boxes);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(boxes.size(), writeFails ? 2 : 1);
+        QVERIFY2(boxes.constFirst().contains(QStringLiteral("dossier.pdf")), qPrintable(boxes.constFirst()));
+        if (writeFails)
+            QCOMPARE(boxes.constLast(), QStringLiteral("Erreur d'écriture dans le flux."));
+        const QByteArray now = readFile(path);
+        if (replace && !writeFails)
+            QVERIFY(now.startsWith("%PDF-1.4") && now.size() > 4096);
+        else
+            QCOMPARE(now, earlier);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("dossier.pdf")});
     }
 
     void aboutShowsAndCloses()

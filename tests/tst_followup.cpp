@@ -1,23 +1,17 @@
-// The follow-up's rules: dates read and put in order, the change row, the
-// copied table and the message for the files left out.
+// The follow-up's rules: dates read in the forms the program writes, tests
+// put in order or left out, names compared, the changes and their words,
+// the copied text and the messages.
+#include "encoding.h"
 #include "followup.h"
+#include "reports.h"
+#include "scoring.h"
 
 #include <QTest>
 
 using namespace belva;
+using namespace Qt::StringLiterals;
 
 namespace {
-
-FollowUpTest dated(const QString &dateText, const QLocale &locale, int index)
-{
-    FollowUpTest t;
-    t.fileName = QStringLiteral("test%1.txt").arg(index);
-    t.dateText = dateText;
-    t.patient = QStringLiteral("Dupont Jean");
-    t.date = ReadTestDate(dateText, locale, 2026);
-    t.scores.fill(index);
-    return t;
-}
 
 FollowUpTest withScores(const QString &date, std::array<long double, FollowUpScoreCount> scores,
                         const QString &patient = QStringLiteral("Dupont Jean"))
@@ -26,10 +20,27 @@ FollowUpTest withScores(const QString &date, std::array<long double, FollowUpSco
     t.fileName = date + QStringLiteral(".txt");
     t.dateText = date;
     t.patient = patient;
-    t.date = ReadTestDate(date, QLocale(QLocale::French, QLocale::France), 2026);
+    t.date = ReadTestDate(date, QLocale(QLocale::French, QLocale::France), 2026).date;
     t.scores = scores;
     return t;
 }
+
+SavedTest savedTest(const QString &date, const QString &patient, const QString &answers)
+{
+    ReportFields f;
+    f.date = date;
+    f.patient = patient;
+    for (int i = 0; i < ItemCount; ++i)
+        f.answers[size_t(i)] = answers.mid(i, 1);
+    const ScoreSet s = ComputeScores(f.answers, u',');
+    for (int d = 0; d < DimensionCount; ++d)
+        f.scores[size_t(d)] = s.dimensions[size_t(d)].text;
+    f.status = s.status;
+    const QByteArray bytes = EncodeWindows1252(BuildTestReport(f, ReportVariant::Text)).bytes;
+    return ReadSavedTest(QByteArrayView(bytes), QStringLiteral("t.txt")).test;
+}
+
+const QLocale French(QLocale::French, QLocale::France);
 
 } // namespace
 
@@ -38,119 +49,234 @@ class TestFollowUp : public QObject
     Q_OBJECT
 
 private slots:
+    void dates_data();
+    void dates();
     void order_data();
     void order();
-    void table_data();
-    void table();
-    void patientNames();
+    void takenOrLeftOut();
+    void copiedText_data();
+    void copiedText();
+    void names_data();
+    void names();
     void refusedFiles_data();
     void refusedFiles();
 };
 
-void TestFollowUp::order_data()
+void TestFollowUp::dates_data()
 {
     QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");    // invalid: no form reads it
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<bool>("local");
+    QTest::addColumn<QList<QDate>>("others");
+
+    const QDate dec8(2026, 12, 8);
+    const QList<QDate> none;
+    QTest::newRow("French date in French") << "fr_FR" << "08/12/2026" << dec8 << "jj/mm/aaaa" << true << none;
+    QTest::newRow("blanks around it") << "fr_FR" << " 08/12/2026 " << dec8 << "jj/mm/aaaa" << true << none;
+    QTest::newRow("C locale's date in French") << "fr_FR" << "8 Dec 2026" << dec8 << "j mmm aaaa" << false << none;
+    QTest::newRow("C locale's date in C") << "C" << "8 Dec 2026" << dec8 << "j mmm aaaa" << true << none;
+    QTest::newRow("French date in C") << "C" << "08/12/2026" << dec8 << "jj/mm/aaaa" << false << none;
+    QTest::newRow("French two-digit year") << "fr_FR" << "08/12/26" << dec8 << "jj/mm/aa" << false
+                                           << QList<QDate>{QDate(2026, 8, 12)};
+    QTest::newRow("English date, one way only") << "fr_FR" << "12/8/26" << dec8 << "m/j/aa" << false << none;
+    QTest::newRow("English date in English") << "en_US" << "12/8/26" << dec8 << "m/j/aa" << true << none;
+    QTest::newRow("two ways, English locale's first") << "en_US" << "08/12/26" << QDate(2026, 8, 12) << "m/j/aa"
+                                                       << true << QList<QDate>{dec8};
+    QTest::newRow("two ways, day first in C") << "C" << "05/03/26" << QDate(2026, 3, 5) << "jj/mm/aa" << false
+                                              << QList<QDate>{QDate(2026, 5, 3)};
+    QTest::newRow("day and month alike, one date") << "en_US" << "05/05/26" << QDate(2026, 5, 5) << "m/j/aa"
+                                                   << true << none;
+    QTest::newRow("four-digit year in English") << "en_US" << "08/12/2026" << dec8 << "jj/mm/aaaa" << false << none;
+    QTest::newRow("ISO date") << "fr_FR" << "2026-12-08" << dec8 << "aaaa-mm-jj" << false << none;
+    QTest::newRow("ISO locale") << "fr_CA" << "2026-12-08" << dec8 << "aaaa-mm-jj" << true << none;
+    QTest::newRow("German two-digit year") << "de_DE" << "08.12.26" << dec8 << "jj.mm.aa" << true << none;
+    QTest::newRow("two-digit year of last century") << "fr_FR" << "03/04/99" << QDate(1999, 4, 3) << "jj/mm/aa"
+                                                    << false << QList<QDate>{QDate(1999, 3, 4)};
+    QTest::newRow("no such day") << "fr_FR" << "31/02/2024" << QDate() << "" << false << none;
+    QTest::newRow("words") << "fr_FR" << "le lendemain de l'intervention" << QDate() << "" << false << none;
+    QTest::newRow("day without its zero") << "fr_FR" << "8/12/2026" << QDate() << "" << false << none;
+}
+
+void TestFollowUp::dates()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    QFETCH(QString, form);
+    QFETCH(bool, local);
+    QFETCH(QList<QDate>, others);
+
+    const TestDate read = ReadTestDate(text, locale == "C"_L1 ? QLocale::c() : QLocale(locale), 2026);
+    QCOMPARE(read.date, date);
+    QCOMPARE(read.form, form);
+    QCOMPARE(read.localForm, local);
+    QCOMPARE(read.others, others);
+}
+
+void TestFollowUp::order_data()
+{
     QTest::addColumn<QStringList>("chosen");   // date texts, in the order the files were chosen
     QTest::addColumn<QList<int>>("expected");  // chosen indices, in the order shown
-    QTest::addColumn<int>("notes");
 
-    const QString fr = QStringLiteral("fr_FR");
-    QTest::newRow("already in order") << fr << QStringList{"01/02/2024", "15/03/2024"} << QList<int>{0, 1} << 0;
-    QTest::newRow("month before day would reverse")
-        << fr << QStringList{"02/01/2025", "01/02/2025"} << QList<int>{0, 1} << 0;
-    QTest::newRow("years count first") << fr << QStringList{"01/01/2026", "31/12/2025"} << QList<int>{1, 0} << 0;
+    QTest::newRow("already in order") << QStringList{"01/02/2024", "15/03/2024"} << QList<int>{0, 1};
+    QTest::newRow("month before day would reverse") << QStringList{"02/01/2025", "01/02/2025"} << QList<int>{0, 1};
+    QTest::newRow("years count first") << QStringList{"01/01/2026", "31/12/2025"} << QList<int>{1, 0};
     QTest::newRow("same date keeps chosen order")
-        << fr << QStringList{"05/05/2025", "01/01/2025", "05/05/2025"} << QList<int>{1, 0, 2} << 0;
-    QTest::newRow("unreadable keeps its place")
-        << fr << QStringList{"10/10/2025", "hier", "01/01/2025"} << QList<int>{2, 1, 0} << 1;
-    QTest::newRow("unreadable first") << fr << QStringList{"n/a", "10/10/2025", "01/01/2025"} << QList<int>{0, 2, 1} << 1;
-    QTest::newRow("no such day") << fr << QStringList{"31/02/2024", "29/02/2024", "01/01/2024"} << QList<int>{0, 2, 1}
-                                 << 1;
-    QTest::newRow("none readable") << fr << QStringList{"b", "a", ""} << QList<int>{0, 1, 2} << 3;
-    QTest::newRow("regional format, month first")
-        << QStringLiteral("en_US") << QStringList{"12/8/26", "1/5/26"} << QList<int>{1, 0} << 0;
-    QTest::newRow("then day first with four-digit year")
-        << QStringLiteral("en_US") << QStringList{"08/12/2026", "1/5/26", "01/06/2026"} << QList<int>{1, 2, 0} << 0;
-    QTest::newRow("two-digit years end with this year")
-        << QStringLiteral("de_DE") << QStringList{"01.01.26", "03.04.99", "08.12.26"} << QList<int>{1, 0, 2} << 0;
-    QTest::newRow("ISO regional format")
-        << QStringLiteral("fr_CA") << QStringList{"2026-03-01", "2025-12-31", "01/01/2026"} << QList<int>{1, 2, 0} << 0;
-    QTest::newRow("blanks around the date") << fr << QStringList{" 02/01/2025", "01/01/2025 "} << QList<int>{1, 0} << 0;
+        << QStringList{"05/05/2025", "01/01/2025", "05/05/2025"} << QList<int>{1, 0, 2};
+    QTest::newRow("forms mixed") << QStringList{"8 Dec 2026", "2026-01-05", "12/7/26"} << QList<int>{1, 2, 0};
 }
 
 void TestFollowUp::order()
 {
-    QFETCH(QString, locale);
     QFETCH(QStringList, chosen);
     QFETCH(QList<int>, expected);
-    QFETCH(int, notes);
 
     QList<FollowUpTest> tests;
     for (int i = 0; i < chosen.size(); ++i)
-        tests.append(dated(chosen[i], QLocale(locale), i));
-    const FollowUp f = OrderFollowUp(tests);
+        tests.append(withScores(chosen[i], {static_cast<long double>(i)}));
     QList<int> order;
-    for (const FollowUpTest &t : f.tests)
+    for (const FollowUpTest &t : OrderFollowUp(tests).tests)
         order.append(int(t.scores[0]));
     QCOMPARE(order, expected);
-    QCOMPARE(f.notes.size(), notes);
-    for (const QString &note : f.notes)
-        QVERIFY2(note.startsWith(QStringLiteral("Date non reconnue « ")) && note.contains(QStringLiteral(".txt\"")),
-                 qPrintable(note));
 }
 
-void TestFollowUp::table_data()
+// The reader's scores are taken as they are; a date no form reads leaves
+// the test out; one read a way of several gets a note.
+void TestFollowUp::takenOrLeftOut()
+{
+    const FollowUpTestReading taken =
+        MakeFollowUpTest(savedTest(u" 15/01/2026 "_s, u"  Dupont Jean "_s, u"53012405123041035321"_s), u"a.txt"_s, French);
+    QVERIFY(taken.ok());
+    QCOMPARE(taken.test.date, QDate(2026, 1, 15));
+    QCOMPARE(taken.test.dateText, u"15/01/2026"_s);
+    QCOMPARE(taken.test.patient, u"Dupont Jean"_s);
+    QCOMPARE(taken.test.scores, (std::array<long double, FollowUpScoreCount>{46.67L, 45, 26.67L, 55, 43.33L}));
+    QVERIFY(taken.test.dateNote.isEmpty());
+
+    const FollowUpTestReading unreadable =
+        MakeFollowUpTest(savedTest(u"le lendemain"_s, u"Dupont Jean"_s, QString(20, u'1')), u"c.txt"_s, French);
+    QVERIFY(!unreadable.ok());
+    QCOMPARE(unreadable.refusal, u"\"c.txt\" : date du test illisible (« le lendemain »)."_s);
+
+    const FollowUpTestReading twoWays =
+        MakeFollowUpTest(savedTest(u"08/12/26"_s, u"Dupont Jean"_s, QString(20, u'1')), u"b.txt"_s,
+                         QLocale(QLocale::English, QLocale::UnitedStates), 2026);
+    QVERIFY(twoWays.ok());
+    QCOMPARE(twoWays.test.date, QDate(2026, 8, 12));
+    QCOMPARE(twoWays.test.dateNote, u"\"b.txt\" : date « 08/12/26 » lue au format m/j/aa de ce poste, le 12 août "
+                                     "2026 ; elle se lit aussi le 8 décembre 2026."_s);
+    QCOMPARE(OrderFollowUp({twoWays.test, taken.test}).notes, QStringList{twoWays.test.dateNote});
+}
+
+void TestFollowUp::copiedText_data()
 {
     QTest::addColumn<QList<FollowUpTest>>("tests");
+    QTest::addColumn<double>("threshold");
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QString>("expected");
 
     const FollowUpTest first = withScores("08/12/2025", {20, 42.5L, 73.33L, 30, 41.46L});
     const FollowUpTest second = withScores("15/01/2026", {11.11L, 50, 80, 25, 41.53L});
-    const FollowUpTest worse = withScores("01/06/2026", {0, 0, 0, 0, 0});
-    const QString header = QStringLiteral("Date\tPS\tPH\tS\tDG\tGlobal\r\n");
+    const FollowUpTest third = withScores("01/06/2026", {12.5L, 50, 60, 23.5L, 36.5L});
+    const QString header = u"Date\tPS\tPH\tS\tDG\tGlobal\r\n"_s;
 
-    QTest::newRow("one test, no change row")
-        << QList<FollowUpTest>{first} << QChar(u',') << header + "08/12/2025\t20\t42,5\t73,33\t30\t41,46\r\n";
-    QTest::newRow("signed changes, comma")
-        << QList<FollowUpTest>{first, second} << QChar(u',')
-        << header + "08/12/2025\t20\t42,5\t73,33\t30\t41,46\r\n15/01/2026\t11,11\t50\t80\t25\t41,53\r\n"
-                    "Évolution\t-8,89\t+7,5\t+6,67\t-5\t+0,07\r\n";
-    QTest::newRow("from the first to the last, point")
-        << QList<FollowUpTest>{first, second, worse} << QChar(u'.')
-        << header + "08/12/2025\t20\t42.5\t73.33\t30\t41.46\r\n15/01/2026\t11.11\t50\t80\t25\t41.53\r\n"
-                    "01/06/2026\t0\t0\t0\t0\t0\r\nÉvolution\t-20\t-42.5\t-73.33\t-30\t-41.46\r\n";
-    QTest::newRow("no change is unsigned")
-        << QList<FollowUpTest>{first, first} << QChar(u',')
-        << header + "08/12/2025\t20\t42,5\t73,33\t30\t41,46\r\n08/12/2025\t20\t42,5\t73,33\t30\t41,46\r\n"
-                    "Évolution\t0\t0\t0\t0\t0\r\n";
-    FollowUpTest odd = withScores(QStringLiteral("le\t3\r\nmai"), {100, 100, 100, 100, 100});
-    QTest::newRow("tabs and line ends in a date become blanks")
-        << QList<FollowUpTest>{worse, odd} << QChar(u',')
-        << header + "01/06/2026\t0\t0\t0\t0\t0\r\nle 3  mai\t100\t100\t100\t100\t100\r\n"
-                    "Évolution\t+100\t+100\t+100\t+100\t+100\r\n";
+    QTest::newRow("one test, no change")
+        << QList<FollowUpTest>{first} << 0.0 << QChar(u',')
+        << u"Suivi du patient : Dupont Jean\r\n1 test, le 08/12/2025\r\n\r\n"_s + header
+               + u"08/12/2025\t20\t42,5\t73,33\t30\t41,46\r\n"_s;
+    QTest::newRow("a fall improves, a rise worsens")
+        << QList<FollowUpTest>{first, second} << 0.0 << QChar(u',')
+        << u"Suivi du patient : Dupont Jean\r\n2 tests, du 08/12/2025 au 15/01/2026\r\n\r\n"_s + header
+               + u"08/12/2025\t20\t42,5\t73,33\t30\t41,46\r\n"
+                 "15/01/2026\t11,11 (-8,89 points, amélioration)\t50 (+7,5 points, aggravation)\t"
+                 "80 (+6,67 points, aggravation)\t25 (-5 points, amélioration)\t41,53 (+0,07 point, aggravation)\r\n"
+                 "Évolution\t-8,89 points, amélioration\t+7,5 points, aggravation\t+6,67 points, aggravation\t"
+                 "-5 points, amélioration\t+0,07 point, aggravation\r\n"_s;
+    QTest::newRow("since the previous test, below the threshold stable, point")
+        << QList<FollowUpTest>{first, second, third} << 5.0 << QChar(u'.')
+        << u"Suivi du patient : Dupont Jean\r\n3 tests, du 08/12/2025 au 01/06/2026\r\n"
+           "Seuil de changement : 5 points ; un changement plus petit se lit « stable ».\r\n\r\n"_s
+               + header
+               + u"08/12/2025\t20\t42.5\t73.33\t30\t41.46\r\n"
+                 "15/01/2026\t11.11 (-8.89 points, amélioration)\t50 (+7.5 points, aggravation)\t"
+                 "80 (+6.67 points, aggravation)\t25 (-5 points, amélioration)\t41.53 (+0.07 point, stable)\r\n"
+                 "01/06/2026\t12.5 (+1.39 point, stable)\t50 (0 point, inchangé)\t60 (-20 points, amélioration)\t"
+                 "23.5 (-1.5 point, stable)\t36.5 (-5.03 points, amélioration)\r\n"
+                 "Évolution\t-7.5 points, amélioration\t+7.5 points, aggravation\t-13.33 points, amélioration\t"
+                 "-6.5 points, amélioration\t-4.96 points, stable\r\n"_s;
+    QTest::newRow("names differ: a Patient column and the warning")
+        << QList<FollowUpTest>{first, withScores("15/01/2026", {20, 42.5L, 73.33L, 30, 41.46L}, u"Dupond\tJean"_s)}
+        << 0.0 << QChar(u',')
+        << u"Suivi du patient : « Dupont Jean », « Dupond Jean »\r\n2 tests, du 08/12/2025 au 15/01/2026\r\n"
+           "Attention : ces tests portent des noms différents (colonne Patient) ; ils sont montrés comme ceux d'un "
+           "même patient.\r\n\r\n"
+           "Date\tPatient\tPS\tPH\tS\tDG\tGlobal\r\n"
+           "08/12/2025\tDupont Jean\t20\t42,5\t73,33\t30\t41,46\r\n"
+           "15/01/2026\tDupond Jean\t20 (0 point, inchangé)\t42,5 (0 point, inchangé)\t73,33 (0 point, inchangé)\t"
+           "30 (0 point, inchangé)\t41,46 (0 point, inchangé)\r\n"
+           "Évolution\t\t0 point, inchangé\t0 point, inchangé\t0 point, inchangé\t0 point, inchangé\t"
+           "0 point, inchangé\r\n"_s;
 }
 
-void TestFollowUp::table()
+void TestFollowUp::copiedText()
 {
     QFETCH(QList<FollowUpTest>, tests);
+    QFETCH(double, threshold);
     QFETCH(QChar, separator);
     QFETCH(QString, expected);
-    QCOMPARE(FollowUpTableText(tests, separator), expected);
+    FollowUp f = OrderFollowUp(tests);
+    f.threshold = threshold;
+    QCOMPARE(FollowUpCopyText(f, separator), expected);
 }
 
-void TestFollowUp::patientNames()
+void TestFollowUp::names_data()
 {
-    const auto names = [](QStringList patients) {
-        QList<FollowUpTest> tests;
-        for (const QString &p : patients)
-            tests.append(withScores(QStringLiteral("01/01/2026"), {}, p));
-        return OrderFollowUp(tests).patients;
-    };
-    QCOMPARE(PatientNamesWarning(names({"Dupont Jean", "Dupont Jean"})), QString());
-    QCOMPARE(PatientNamesWarning(names({"Dupont Jean", "Dupond Jean", "Dupont Jean", ""})),
-             QStringLiteral("Attention : ces tests portent des noms différents : « Dupont Jean », « Dupond Jean » "
-                            "et « (sans nom) »."));
+    QTest::addColumn<QStringList>("names");     // as the files hold them
+    QTest::addColumn<QStringList>("patients");  // the distinct names
+    QTest::addColumn<QString>("question");      // empty: none asked
+
+    QTest::newRow("one name") << QStringList{"Dupont Jean", "Dupont Jean"} << QStringList{"Dupont Jean"} << QString();
+    QTest::newRow("blanks around a name") << QStringList{" Dupont Jean", "Dupont Jean  "} << QStringList{"Dupont Jean"}
+                                          << QString();
+    QTest::newRow("one letter apart, and an empty name")
+        << QStringList{"Dupont Jean", "Dupond Jean", "Dupont Jean", " "}
+        << QStringList{"Dupont Jean", "Dupond Jean", ""}
+        << u"Les tests choisis portent des noms différents :\nDupont Jean\nDupond Jean\n(sans nom)\n"
+           "Les afficher comme ceux d'un même patient ?"_s;
+    QStringList many;
+    QString listed;
+    for (int i = 1; i <= 17; ++i) {
+        many << QStringLiteral("Patient %1").arg(i);
+        if (i <= 15)
+            listed += QStringLiteral("Patient %1\n").arg(i);
+    }
+    QTest::newRow("seventeen names, fifteen listed")
+        << many << many
+        << u"Les tests choisis portent des noms différents :\n"_s + listed
+               + u"... et 2 autres noms\nLes afficher comme ceux d'un même patient ?"_s;
+}
+
+void TestFollowUp::names()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, patients);
+    QFETCH(QString, question);
+
+    QList<FollowUpTest> tests;
+    for (const QString &name : names) {
+        const FollowUpTestReading r =
+            MakeFollowUpTest(savedTest(u"01/01/2026"_s, name, QString(20, u'0')), u"t.txt"_s, French);
+        QVERIFY(r.ok());
+        tests.append(r.test);
+    }
+    const FollowUp f = OrderFollowUp(tests);
+    QCOMPARE(f.patients, patients);
+    QCOMPARE(HasPatientColumn(f), !question.isEmpty());
+    QCOMPARE(PatientNamesWarning(f.patients).isEmpty(), question.isEmpty());
+    if (!question.isEmpty())
+        QCOMPARE(MixedNamesQuestion(f.patients), question);
 }
 
 void TestFollowUp::refusedFiles_data()

@@ -20,7 +20,8 @@ using belva::test::ModalDriver;
 
 namespace {
 
-FollowUp followUp(int count)
+// Tests eleven days apart; with `mixed`, every third of another name.
+FollowUp followUp(int count, bool mixed)
 {
     QList<FollowUpTest> chosen;
     const QString longName = QStringLiteral("Dupont-Lefebvre Jean-Étienne Marie Alexandre Hippolyte de la Tour d'Auvergne");
@@ -28,24 +29,27 @@ FollowUp followUp(int count)
         FollowUpTest t;
         t.fileName = QStringLiteral("test%1.txt").arg(i);
         t.date = QDate(2024, 1, 5).addDays(11 * i);
-        t.dateText = i == 1 ? QStringLiteral("après l'intervention") : t.date.toString(QStringLiteral("dd/MM/yyyy"));
-        if (i == 1)
-            t.date = QDate();
-        t.patient = i == 2 ? QStringLiteral("Dupont Jean") : longName;
+        t.dateText = t.date.toString(QStringLiteral("dd/MM/yyyy"));
+        t.patient = !mixed ? longName : i % 3 == 2 ? QStringLiteral("Dupond Jean") : QStringLiteral("Dupont Jean");
         for (int s = 0; s < FollowUpScoreCount; ++s)
             t.scores[size_t(s)] = ((i * 1237 + s * 1900) % 10001) / 100.0L;
         chosen.append(t);
     }
-    return OrderFollowUp(chosen);
+    FollowUp f = OrderFollowUp(chosen);
+    f.threshold = 5;
+    return f;
 }
 
-// The words the page starts with: title, warning and table.
+// The words the page starts with: title, period, warning, threshold and
+// table, each cell's lines in turn.
 void writeExpected(const QString &name, const FollowUp &f)
 {
-    QStringList lines{QStringLiteral("Suivi du patient : ") + PatientShownName(f.tests.back().patient),
-                      PatientNamesWarning(f.patients)};
-    for (const QStringList &row : FollowUpTable(f.tests, u','))
-        lines << row.join(u' ');
+    QStringList lines{FollowUpTitle(f), FollowUpPeriodText(f), PatientNamesWarning(f.patients),
+                      FollowUpThresholdText(f, u',')};
+    for (const FollowUpRow &row : FollowUpTable(f, u',')) {
+        for (const FollowUpCell &cell : row)
+            lines << cell.lines().join(u' ');
+    }
     QFile file(qEnvironmentVariable("BELVA_PRINT_OUT") + u'/' + name + QStringLiteral(".expected"));
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.fileName()));
     file.write(lines.join(u'\n').toUtf8() + '\n');
@@ -83,7 +87,7 @@ private slots:
     void sixTestsTwoCopies()
     {
         FollowUpWindow window;
-        window.setFollowUp(followUp(6));
+        window.setFollowUp(followUp(6, true));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.decimalSeparator(), QChar(u','));
@@ -95,10 +99,10 @@ private slots:
         QVERIFY(!CurrentPrinter::jobOpen());
     }
 
-    void fiftyTestsOnOnePage()
+    void fiftyTestsOnSeveralPages()
     {
         FollowUpWindow window;
-        window.setFollowUp(followUp(50));
+        window.setFollowUp(followUp(50, false));
         writeExpected(QStringLiteral("Belva_PDF-2"), window.followUp());
         ModalDriver driver({acceptPrintDialog(1)});
         window.ImprimerClick();
@@ -108,7 +112,7 @@ private slots:
     void refusedWhileJobOpen()
     {
         CurrentPrinter::beginJob();
-        QCOMPARE(ErrorOf([] { PrintFollowUp(followUp(2), u',', QApplication::font()); }),
+        QCOMPARE(ErrorOf([] { PrintFollowUp(followUp(2, false), u',', QApplication::font()); }),
                  QStringLiteral("Impression en cours"));
         CurrentPrinter::endJob();
     }

@@ -1,8 +1,10 @@
 // The main window driven with real keys: answers, scores, errors, reset.
+#include "announcer.h"
 #include "answercombobox.h"
 #include "errorhandler.h"
 #include "modaldriver.h"
 #include "notices.h"
+#include "questionnaire.h"
 #include "startup.h"
 #include "tform1.h"
 
@@ -184,14 +186,22 @@ private Q_SLOTS:
         QStringList names;
         for (QAction *menu : form->menuBar()->actions()) {
             names << menu->menu()->objectName() + u':' + menu->text();
+            QString keys; // no two items of a menu share an access key
             for (QAction *item : menu->menu()->actions()) {
                 names << (item->isSeparator() ? item->objectName() + u'-' : item->objectName() + u':' + item->text());
                 QCOMPARE(item->shortcut(), item->objectName() == u"Ouvrir1" ? QKeySequence(QStringLiteral("Ctrl+O")) : QKeySequence());
+                const qsizetype amp = item->text().indexOf(u'&');
+                if (amp >= 0) {
+                    const QChar key = item->text().at(amp + 1).toUpper();
+                    QVERIFY2(!keys.contains(key), qPrintable(item->text()));
+                    keys += key;
+                }
             }
         }
         QCOMPARE(names, QStringList({"Fichier1:&Fichier", "Nouveau1:&Nouveau", "Ouvrir1:&Ouvrir...",
                                      "Suividupatient1:S&uivi du patient...", "N4-",
-                                     "Sauvegardersous1:Sauvegarder sous...", "N2-", "Imprimer1:&Imprimer...",
+                                     "Sauvegardersous1:Sauvegarder sous...",
+                                     "ExporterenPDF1:Exporter en P&DF...", "N2-", "Imprimer1:&Imprimer...",
                                      "Configurationimprimante1:Configuration imprimante...", "N3-",
                                      "Quitter1:&Quitter", "Edition1:&Edition", "Copier1:Copier &scores",
                                      "Copiertest1:Copier &test", "Aide1:&Aide",
@@ -563,6 +573,127 @@ private Q_SLOTS:
         QVERIFY(labelsOf(iface).contains(QStringLiteral("Se fatiguer vite")));
         const QStringList scoreLabels = labelsOf(QAccessible::queryAccessibleInterface(field("edSQRPS")));
         QVERIFY(scoreLabels.contains(QStringLiteral("Retentissement psychologique (%) :")));
+    }
+
+    // For the screen reader each answer is its question, with the scale as
+    // description and its text as value; the text field that holds the value
+    // stays its child and its focus.
+    void answersReadAsTheirQuestions()
+    {
+        typeInto(20, Qt::Key_4);
+        for (const belva::ItemInfo &item : belva::items()) {
+            AnswerComboBox *box = combo(item.number);
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(box);
+            QVERIFY(iface);
+            QCOMPARE(iface->role(), QAccessible::ComboBox);
+            QCOMPARE(iface->text(QAccessible::Name), QString::fromUtf16(item.caption));
+            QCOMPARE(iface->text(QAccessible::Description), QStringLiteral("réponse de 0 à 5"));
+            QCOMPARE(iface->text(QAccessible::Value), item.number == 20 ? QStringLiteral("4") : QStringLiteral("0"));
+            QVERIFY(iface->state().editable && iface->state().expandable && iface->state().focusable);
+            QCOMPARE(iface->childCount(), 2);
+            QCOMPARE(iface->child(0)->object(), box->view());
+            QAccessibleInterface *text = iface->focusChild();
+            QVERIFY(text);
+            QCOMPARE(text->object(), box->lineEdit());
+            QCOMPARE(iface->indexOfChild(text), 1);
+            QCOMPARE(text->parent()->object(), box);
+            QCOMPARE(text->text(QAccessible::Value), box->answerText());
+            QVERIFY(iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::showMenuAction()));
+        }
+    }
+
+    // After every change of an answer the screen reader is told the new
+    // status text, once; a change that fails tells it nothing (its error box
+    // speaks), nor does a refused key or the program's own writes.
+    void announcesTheGlobalScore_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("caret"); // -1: whole text selected
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("digit over the answer") << int(Qt::Key_5) << -1 << QStringList{status("2,78")};
+        QTest::newRow("the same digit again") << int(Qt::Key_0) << -1 << QStringList{status("0")};
+        QTest::newRow("arrow down") << int(Qt::Key_Down) << -1 << QStringList{status("0,56")};
+        QTest::newRow("digit beside the answer") << int(Qt::Key_5) << 1 << QStringList{};
+        QTest::newRow("letter") << int(Qt::Key_X) << -1 << QStringList{};
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << -1 << QStringList{};
+    }
+    void announcesTheGlobalScore()
+    {
+        QFETCH(int, key);
+        QFETCH(int, caret);
+        QFETCH(QStringList, said);
+        auto *announcer = form->findChild<belva::Announcer *>();
+        QVERIFY(announcer);
+        QVERIFY(announcer->isHidden());
+        QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->role(), QAccessible::Notification);
+        QSignalSpy announced(announcer, &belva::Announcer::announced);
+        focusItem(1);
+        if (caret >= 0)
+            combo(1)->lineEdit()->setCursorPosition(caret);
+        QTest::keyClick(combo(1), Qt::Key(key));
+        QStringList got;
+        for (const QList<QVariant> &args : announced)
+            got << args.at(0).toString();
+        QCOMPARE(got, said);
+        if (!said.isEmpty())
+            QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->text(QAccessible::Name), said.last());
+        if (answerer->boxes.isEmpty())
+            QCOMPARE(QApplication::focusWidget(), combo(1));
+        action("Nouveau1")->trigger();
+        QCOMPARE(announced.count(), said.size());
+    }
+
+    // A character that finds no room is refused, with the beep, before the
+    // text field sees it: the text field would tell the screen reader of an
+    // insertion before its validator refused it.
+    void refusedKeysNeverReachTheTextField_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("caret"); // -1: whole text selected
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("refused");
+        const int none = Qt::NoModifier;
+        QTest::newRow("digit after the answer") << "0" << 1 << int(Qt::Key_3) << none << "3" << true;
+        QTest::newRow("digit before the answer") << "0" << 0 << int(Qt::Key_3) << none << "3" << true;
+        QTest::newRow("blank after the answer") << "2" << 1 << int(Qt::Key_Space) << none << " " << true;
+        QTest::newRow("emoji after the answer") << "2" << 1 << int(Qt::Key_unknown) << none << "🙂" << true;
+        QTest::newRow("letter after an emoji") << "🙂" << 2 << int(Qt::Key_X) << none << "x" << true;
+        QTest::newRow("paste after the answer") << "2" << 1 << int(Qt::Key_V) << int(Qt::ControlModifier) << "" << true;
+        QTest::newRow("digit over the answer") << "0" << -1 << int(Qt::Key_3) << none << "3" << false;
+        QTest::newRow("digit into an empty field") << "" << 0 << int(Qt::Key_3) << none << "3" << false;
+        QTest::newRow("Backspace after the answer") << "3" << 1 << int(Qt::Key_Backspace) << none << "" << false;
+        QTest::newRow("arrow down beside the answer") << "3" << 1 << int(Qt::Key_Down) << none << "" << false;
+        QTest::newRow("Ctrl+A beside the answer") << "3" << 1 << int(Qt::Key_A) << int(Qt::ControlModifier) << ""
+                                                  << false;
+    }
+    void refusedKeysNeverReachTheTextField()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, caret);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, typed);
+        QFETCH(bool, refused);
+        AnswerComboBox *box = combo(6);
+        focusItem(6);
+        box->setAnswerText(start);
+        if (caret < 0)
+            box->lineEdit()->selectAll();
+        else
+            box->lineEdit()->setCursorPosition(caret);
+        QApplication::clipboard()->setText(QStringLiteral("4"));
+        QSignalSpy refusals(box, &AnswerComboBox::refused);
+        QSignalSpy rejected(box->lineEdit(), &QLineEdit::inputRejected);
+        QSignalSpy changes(box, &AnswerComboBox::changed);
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key(key), typed, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(refusals.count(), refused ? 1 : 0);
+        QCOMPARE(rejected.count(), 0);
+        if (refused) {
+            QCOMPARE(box->answerText(), start);
+            QCOMPARE(changes.count(), 0);
+        }
     }
 
     void endsWithoutQuestion_data()

@@ -1,3 +1,4 @@
+#include "clipboard.h"
 #include "reportexport.h"
 
 #include "encoding.h"
@@ -17,13 +18,13 @@
 #include <QTest>
 
 #include <cerrno>
-#include <csignal>
 #include <optional>
 #include <locale.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace belva;
@@ -106,6 +107,7 @@ private slots:
     void replacedInItsPlace();
     void failures_data();
     void failures();
+    void namedPipeWithReader();
     void failedSaveKeepsEarlierFile_data();
     void failedSaveKeepsEarlierFile();
     void systemTextInUserLanguage();
@@ -284,6 +286,11 @@ void TestReportExport::failures_data()
     const QString inReadOnly = readOnly + QStringLiteral("/rapport.txt");
     QTest::newRow("read-only folder") << inReadOnly << create.arg(inReadOnly, QStringLiteral("Permission denied"));
 
+    // Without a reader, what went into a pipe would be lost.
+    const QString pipe = m_dir.filePath(QStringLiteral("tube.txt"));
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QTest::newRow("named pipe without a reader") << pipe << create.arg(pipe, QStringLiteral("No such device or address"));
+
     QTest::newRow("full device") << QStringLiteral("/dev/full") << QStringLiteral("Erreur d'écriture dans le flux");
     const QString deviceLink = m_dir.filePath(QStringLiteral("vers-device.txt"));
     QFile::link(QStringLiteral("/dev/full"), deviceLink);
@@ -315,22 +322,42 @@ void TestReportExport::failures()
     QVERIFY(!QFileInfo(path).isFile());
 }
 
+// A reader that is there takes the report whole, as from a shell's ">".
+void TestReportExport::namedPipeWithReader()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray pipe = QFile::encodeName(dir.filePath(QStringLiteral("tube.txt")));
+    QVERIFY(::mkfifo(pipe.constData(), 0600) == 0);
+    const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    const QString report = BuildTestReport(test::GoldenFields(), ReportVariant::Text);
+    WriteReportFile(QFile::decodeName(pipe), report); // fits in the pipe's buffer
+    QByteArray got(64 * 1024, '\0');
+    const ssize_t n = ::read(reader, got.data(), size_t(got.size()));
+    ::close(reader);
+    QCOMPARE(got.left(qsizetype(std::max<ssize_t>(n, 0))), EncodeWindows1252(report).bytes);
+}
+
 void TestReportExport::failedSaveKeepsEarlierFile_data()
 {
     QTest::addColumn<bool>("fullDisk");
-    QTest::addColumn<bool>("throughLink");
+    QTest::addColumn<QString>("target");
 
-    QTest::newRow("file size limit reached") << false << false;
-    QTest::newRow("file size limit reached, through a link") << false << true;
-    QTest::newRow("full disk") << true << false;
+    for (const bool fullDisk : {false, true}) {
+        const char *limit = fullDisk ? "full disk" : "file size limit reached";
+        for (const char *target : {"earlier file", "through a link", "file with a second name", "new file"})
+            QTest::addRow("%s, %s", limit, target) << fullDisk << QString::fromLatin1(target);
+    }
 }
 
-// A save that stops half way leaves the earlier file as it was, and nothing
-// else in its folder.
+// A save that stops half way leaves the earlier file as it was, under each
+// of its names, and nothing else in its folder: a new file is not left
+// behind. The file size limit's signal does not end the program.
 void TestReportExport::failedSaveKeepsEarlierFile()
 {
     QFETCH(bool, fullDisk);
-    QFETCH(bool, throughLink);
+    QFETCH(QString, target);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     std::optional<SmallDisk> disk;
@@ -341,12 +368,18 @@ void TestReportExport::failedSaveKeepsEarlierFile()
     }
     const QString file = dir.filePath(QStringLiteral("bilan.txt"));
     const QByteArray earlier = EncodeWindows1252(BuildTestReport(test::GoldenFields(), ReportVariant::Text)).bytes;
-    QVERIFY(writeFile(file, earlier));
     QString path = file;
-    if (throughLink) {
+    if (target == QLatin1String("new file")) {
+        path = dir.filePath(QStringLiteral("nouveau.txt"));
+    } else if (target == QLatin1String("through a link")) {
         path = dir.filePath(QStringLiteral("lien.txt"));
         QVERIFY(QFile::link(QStringLiteral("bilan.txt"), path));
+    } else if (target == QLatin1String("file with a second name")) {
+        path = dir.filePath(QStringLiteral("autre.txt"));
     }
+    QVERIFY(writeFile(file, earlier));
+    if (target == QLatin1String("file with a second name"))
+        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(path).constData()) == 0);
     if (fullDisk)
         QVERIFY(SmallDisk::fill(dir.filePath(QStringLiteral("plein"))));
     const QStringList before = entries(dir.path());
@@ -356,7 +389,6 @@ void TestReportExport::failedSaveKeepsEarlierFile()
     const int descriptors = openDescriptors();
     rlimit saved{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     if (!fullDisk) {
         const rlimit small{4096, saved.rlim_max};
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
@@ -368,11 +400,12 @@ void TestReportExport::failedSaveKeepsEarlierFile()
         thrown = e.message();
     }
     ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(thrown, QStringLiteral("Erreur d'écriture dans le flux"));
     QCOMPARE(readAll(file), earlier);
-    QCOMPARE(QFileInfo(path).isSymLink(), throughLink);
+    if (target != QLatin1String("new file"))
+        QCOMPARE(readAll(path), earlier);
+    QCOMPARE(QFileInfo(path).isSymLink(), target == QLatin1String("through a link"));
     QCOMPARE(entries(dir.path()), before);
     QCOMPARE(openDescriptors(), descriptors);
 }

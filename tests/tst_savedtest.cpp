@@ -93,6 +93,9 @@ void TestSavedTest::refused_data()
     QTest::newRow("undefined byte in name")
         << cp1252(goodText()).replace(QByteArray("G\xEAn"), QByteArray("G\x81n")) << 6 << Shape;
     QTest::newRow("empty date") << withLine(7, QStringLiteral("\tDate du test : ")) << 7 << Shape;
+    QTest::newRow("blank date") << withLine(7, QStringLiteral("\tDate du test :    ")) << 7 << Shape;
+    QTest::newRow("date of 65 characters") << withLine(7, QStringLiteral("\tDate du test : ") + QString(65, u'1')) << 7
+                                           << Shape;
     QTest::newRow("heading changed") << withLine(10, QStringLiteral("\tRETENTISSEMENT PSYCHOLOGIQUE ")) << 10 << Shape;
     QTest::newRow("label changed") << withLine(12, lineOf(12).replace(u" : "_s, u": "_s)) << 12 << Shape;
     QTest::newRow("one tab fewer") << withLine(13, lineOf(13).remove(lineOf(13).lastIndexOf(u'\t'), 1)) << 13 << Shape;
@@ -113,6 +116,8 @@ void TestSavedTest::refused_data()
         << cp1252(goodText().split(QLatin1String("\r\n")).mid(0, 44).join(u"\r\n"_s)) << 45 << Shape;
     QTest::newRow("score not a number") << withLine(46, lineOf(46).chopped(2) + u"ab"_s) << 46 << Shape;
     QTest::newRow("score with a trailing zero") << withLine(45, lineOf(45) + u'0') << 45 << Shape;
+    QTest::newRow("a point after a comma") << withLine(47, lineOf(47).replace(u',', u'.')) << 47 << Shape;
+    QTest::newRow("status with a point after commas") << withLine(51, lineOf(51).replace(u',', u'.')) << 51 << Shape;
     QTest::newRow("PS differs") << withLine(45, lineOf(45).chopped(1) + u'8') << 45 << Scores;
     QTest::newRow("DG differs") << withLine(48, lineOf(48).chopped(2) + u"60"_s) << 48 << Scores;
     QTest::newRow("global differs") << withLine(51, QStringLiteral("\tScore global (%) : 100")) << 51 << Scores;
@@ -152,22 +157,25 @@ void TestSavedTest::accepted_data()
     QTest::addColumn<QString>("patient");
     QTest::addColumn<QString>("notice");
     QTest::addColumn<QString>("ps");
+    QTest::addColumn<QString>("date");
 
     const QString ours = u"Équipe BELVA MG, évaluation de l'insuffisance veineuse"_s;
     const QString text = goodText();
-    QTest::newRow("CR LF") << cp1252(text) << "Élodie Gênée" << ours << "46,67";
-    QTest::newRow("CR LF, one more line end") << cp1252(text + u"\r\n"_s) << "Élodie Gênée" << ours << "46,67";
-    QTest::newRow("LF") << cp1252(QString(text).replace(u"\r\n"_s, u"\n"_s)) << "Élodie Gênée" << ours << "46,67";
-    QTest::newRow("LF, one more line end") << cp1252(QString(text).replace(u"\r\n"_s, u"\n"_s) + u'\n') << "Élodie Gênée" << ours << "46,67";
+    QTest::newRow("CR LF") << cp1252(text) << "Élodie Gênée" << ours << "46,67" << "08/12/2026";
+    QTest::newRow("CR LF, one more line end") << cp1252(text + u"\r\n"_s) << "Élodie Gênée" << ours << "46,67" << "08/12/2026";
+    QTest::newRow("LF") << cp1252(QString(text).replace(u"\r\n"_s, u"\n"_s)) << "Élodie Gênée" << ours << "46,67" << "08/12/2026";
+    QTest::newRow("LF, one more line end") << cp1252(QString(text).replace(u"\r\n"_s, u"\n"_s) + u'\n') << "Élodie Gênée" << ours << "46,67" << "08/12/2026";
     QTest::newRow("point separator")
-        << cp1252(BuildTestReport(fieldsFor(Answers, u'.'), ReportVariant::Text)) << "Élodie Gênée" << ours << "46.67";
+        << cp1252(BuildTestReport(fieldsFor(Answers, u'.'), ReportVariant::Text)) << "Élodie Gênée" << ours << "46.67" << "08/12/2026";
     QTest::newRow("other maker's notice") << withLine(4, QString(lineOf(4)).replace(ours, u"Cabinet Dr Martin, Lyon"_s))
-                                          << "Élodie Gênée" << "Cabinet Dr Martin, Lyon" << "46,67";
+                                          << "Élodie Gênée" << "Cabinet Dr Martin, Lyon" << "46,67" << "08/12/2026";
     QTest::newRow("empty patient name, answers 9")
-        << cp1252(BuildTestReport(fieldsFor(QString(20, u'9'), u',', QString()), ReportVariant::Text)) << "" << ours << "180";
+        << cp1252(BuildTestReport(fieldsFor(QString(20, u'9'), u',', QString()), ReportVariant::Text)) << "" << ours << "180" << "08/12/2026";
+    QTest::newRow("date of 64 characters")
+        << withLine(7, QStringLiteral("\tDate du test : ") + QString(64, u'1')) << "Élodie Gênée" << ours << "46,67" << QString(64, u'1');
     QTest::newRow("patient name of 255")
         << cp1252(BuildTestReport(fieldsFor(Answers, u',', QString(255, u'é')), ReportVariant::Text))
-        << QString(255, u'é') << ours << "46,67";
+        << QString(255, u'é') << ours << "46,67" << "08/12/2026";
 }
 
 void TestSavedTest::accepted()
@@ -176,13 +184,17 @@ void TestSavedTest::accepted()
     QFETCH(QString, patient);
     QFETCH(QString, notice);
     QFETCH(QString, ps);
+    QFETCH(QString, date);
 
     const SavedTestReading r = ReadSavedTest(QByteArrayView(bytes), QStringLiteral("test.txt"));
     QVERIFY2(r.ok(), qPrintable(r.refusal));
     QCOMPARE(r.test.fields.patient, patient);
-    QCOMPARE(r.test.fields.date, QStringLiteral("08/12/2026"));
+    QCOMPARE(r.test.fields.date, date);
     QCOMPARE(r.test.notice, notice);
     QCOMPARE(r.test.fields.scores[0], ps);
+    // The scores the reader computed to check the file, in the file's form.
+    QCOMPARE(r.test.scores.dimensions[0].text, ps);
+    QCOMPARE(r.test.scores.global.text, r.test.fields.status.mid(QStringView(StatusPrefix).size()));
 }
 
 void TestSavedTest::roundTrip_data()
@@ -219,6 +231,8 @@ void TestSavedTest::roundTrip()
     QCOMPARE(r.test.fields.answers, f.answers);
     QCOMPARE(r.test.fields.scores, f.scores);
     QCOMPARE(r.test.fields.status, f.status);
+    for (int d = 0; d < DimensionCount; ++d)
+        QCOMPARE(r.test.scores.dimensions[d].text, f.scores[d]);
     QCOMPARE(RebuildSavedTest(r.test), text);
 }
 

@@ -158,6 +158,7 @@ private Q_SLOTS:
     void exitStatus();
     void systemReasonsInFrench();
     void writeErrorOnStandardOutput();
+    void pipeNamedAsSavedTest();
 };
 
 void TestScore::initTestCase()
@@ -875,6 +876,23 @@ void TestScore::writeErrorOnStandardOutput()
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 2);
     QVERIFY(p.readAllStandardError().startsWith("(sortie standard) : erreur d'écriture : "));
+}
+
+// A named pipe that bears a saved test's name is refused, not waited on.
+void TestScore::pipeNamedAsSavedTest()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pipe = dir.filePath(u"tube.txt"_s);
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QProcess p;
+    p.start(QStringLiteral(BELVA_SCORE), {pipe, u"saved/a-good.txt"_s});
+    QVERIFY2(p.waitForFinished(10000), "belvamg-score waits on the pipe");
+    QCOMPARE(p.exitCode(), 1);
+    const QList<QByteArray> rows = p.readAllStandardOutput().split('\n');
+    QVERIFY2(rows.value(1).startsWith(pipe.toUtf8() + ";;;") && rows.value(1).contains("Impossible d'ouvrir le fichier"),
+             rows.value(1).constData());
+    QVERIFY(rows.value(2).startsWith("saved/a-good.txt;Dupont"));
 }
 
 QTEST_GUILESS_MAIN(TestScore)

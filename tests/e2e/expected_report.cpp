@@ -3,10 +3,12 @@
 // end-to-end tests can compare the clipboard, saved files and printouts with
 // it byte for byte whatever the machine's locale.
 //
-//   expected_report summary|text|print PATIENT ANSWERS SCORES
+//   expected_report summary|text|print PATIENT ANSWERS SCORES [DATE]
 //     ANSWERS  the twenty answer texts as twenty characters, item 1 first
 //     SCORES   "PS PH S DG GLOBAL", each with "," for the decimal separator
+//     DATE     the test's date text (a reopened test's); today's by default
 //   expected_report decimal      the locale's decimal separator
+//   expected_report date         today's date as reports show it
 #include "reports.h"
 
 #include <QCoreApplication>
@@ -20,8 +22,8 @@ namespace {
 
 int usage()
 {
-    std::fputs("usage: expected_report summary|text|print PATIENT ANSWERS SCORES\n"
-               "       expected_report decimal\n",
+    std::fputs("usage: expected_report summary|text|print PATIENT ANSWERS SCORES [DATE]\n"
+               "       expected_report decimal|date\n",
                stderr);
     return 2;
 }
@@ -41,11 +43,16 @@ int main(int argc, char *argv[])
     // The program reads the first character of the locale's decimal point.
     const QString decimalPoint = QLocale().decimalPoint();
     const QString separator = decimalPoint.isEmpty() ? QStringLiteral(".") : decimalPoint.left(1);
+    const QString today = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     if (args == QStringList{QStringLiteral("decimal")}) {
         print(separator);
         return 0;
     }
-    if (args.size() != 4)
+    if (args == QStringList{QStringLiteral("date")}) {
+        print(today);
+        return 0;
+    }
+    if (args.size() != 4 && args.size() != 5)
         return usage();
 
     const QString &kind = args[0];
@@ -57,7 +64,7 @@ int main(int argc, char *argv[])
         score.replace(u',', separator);
 
     belva::ReportFields fields;
-    fields.date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    fields.date = args.size() == 5 ? args[4] : today;
     fields.patient = args[1];
     for (int i = 0; i < belva::ItemCount; ++i)
         fields.answers[size_t(i)] = answers.at(i);

@@ -33,7 +33,8 @@ file_dialog() {
 
 echo "== save"
 type_answers 53012405123041035321
-menu f Up Up Up Up Return
+# Sauvegarder sous..., five up from the first item (it has no access key).
+menu f Up Up Up Up Up Return
 answer_prompt "$patient"
 file_dialog 'Sauvegarder sous\.\.\.' "$saved"
 wait_for 50 test -s "$saved" || fail "nothing was saved"

@@ -27,9 +27,9 @@ app_start "$prog"
 # PATH typed into the dialog's file name (or the name it offers taken).
 save() {
     local patient=$1 path=${2:-}
-    # Sauvegarder sous... has no access key: four up from the first item,
-    # past Quitter, Configuration imprimante and Imprimer.
-    menu f Up Up Up Up Return
+    # Sauvegarder sous... has no access key: five up from the first item,
+    # past Quitter, Configuration imprimante, Imprimer and Exporter en PDF.
+    menu f Up Up Up Up Up Return
     answer_prompt "$patient"
     wait_window '^Sauvegarder sous\.\.\.$' 100 || fail "the save dialog did not show"
     local dialog=$FOUND

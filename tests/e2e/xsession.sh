@@ -13,6 +13,12 @@
 #   a11y_name PATH, a11y_text PATH   its name, its text
 #   a11y_expect WHAT GETTER PATH VALUE   waits for GETTER PATH to give VALUE
 #   a11y_box_message        the message of the open message box ($A11Y_MESSAGE)
+#   a11y_escaped TEXT       TEXT as a11y_name gives it (GVariant's escapes)
+#   a11y_window NAME        the program's top-level window of that name ($A11Y_WINDOW)
+#   a11y_named PATH NAME    a widget of that name two levels down at most ($A11Y_FOUND)
+#   a11y_names PATH         the names of its children, one a line
+#   a11y_showing PATH       it is on screen
+#   a11y_press PATH, a11y_focus PATH   presses a button, gives a widget the keyboard
 #   keymap_add TEXT         gives each non-ASCII character of TEXT a keycode
 #   app_start PROG          the program: $APP (pid), $WIN (main window)
 #   focus_window ID         gives the keyboard to a window, waits until it has it
@@ -168,6 +174,69 @@ a11y_expect() {
 # box's second child.
 a11y_box_message() {
     A11Y_MESSAGE=$(a11y_child "$(a11y_child /org/a11y/atspi/accessible/root 1)" 1) && [ -n "$A11Y_MESSAGE" ]
+}
+
+a11y_escaped() {
+    local t=${1//\\/\\\\}
+    [[ $t == *"'"* ]] && t=${t//\"/\\\"}
+    t=${t//$'\n'/\\n}
+    t=${t//$'\t'/\\t}
+    printf '%s' "$t"
+}
+
+a11y_count() {
+    gdbus call --address "$A11Y_BUS" -d "$A11Y_APP" -o "$1" -m org.freedesktop.DBus.Properties.Get \
+        org.a11y.atspi.Accessible ChildCount | sed -n 's/^(<\([0-9]*\)>,)$/\1/p'
+}
+
+a11y_window() {
+    local root=/org/a11y/atspi/accessible/root i n path
+    n=$(a11y_count "$root")
+    for ((i = 0; i < ${n:-0}; i++)); do
+        path=$(a11y_child "$root" "$i")
+        [ -n "$path" ] && [ "$(a11y_name "$path")" = "$1" ] && { A11Y_WINDOW=$path; return 0; }
+    done
+    return 1
+}
+
+a11y_names() {
+    local i n
+    n=$(a11y_count "$1")
+    for ((i = 0; i < ${n:-0}; i++)); do a11y_name "$(a11y_child "$1" "$i")"; done
+}
+
+# Tables are not searched: every cell of theirs is an object of its own.
+a11y_named() {
+    local path=$1 name=$2 depth=${3:-2} i n child
+    n=$(a11y_count "$path")
+    for ((i = 0; i < ${n:-0}; i++)); do
+        child=$(a11y_child "$path" "$i")
+        [ -n "$child" ] || continue
+        [ "$(a11y_name "$child")" = "$name" ] && { A11Y_FOUND=$child; return 0; }
+        ((depth > 1)) && [ "$(a11y_role "$child")" != table ] && a11y_named "$child" "$name" $((depth - 1)) && return 0
+    done
+    return 1
+}
+
+a11y_role() {
+    gdbus call --address "$A11Y_BUS" -d "$A11Y_APP" -o "$1" -m org.a11y.atspi.Accessible.GetRoleName |
+        sed -e "s/^('//" -e "s/',)$//"
+}
+
+# The first word of the state set holds "showing" at bit 25.
+a11y_showing() {
+    local word
+    word=$(gdbus call --address "$A11Y_BUS" -d "$A11Y_APP" -o "$1" -m org.a11y.atspi.Accessible.GetState |
+        sed 's/uint32 //g' | grep -o '[0-9]\+' | head -n1)
+    (((${word:-0} >> 25) & 1))
+}
+
+a11y_press() {
+    gdbus call --address "$A11Y_BUS" -d "$A11Y_APP" -o "$1" -m org.a11y.atspi.Action.DoAction 0 >/dev/null
+}
+
+a11y_focus() {
+    gdbus call --address "$A11Y_BUS" -d "$A11Y_APP" -o "$1" -m org.a11y.atspi.Component.GrabFocus >/dev/null
 }
 
 # xdotool types characters it finds in the keymap; the others it maps itself

@@ -5,10 +5,11 @@
 # the Linux build: the expected reports (expected_report) and belvamg-score's
 # output. Where Wine lacks what Windows has (a printer, a complete HTML Help
 # viewer), one NOTE line says so and the check looks at what the program
-# shows instead.
+# shows instead. Then the installer beside the zip is installed, upgraded and
+# removed in the same prefix (installer.sh).
 #   check.sh ZIP WINDOWS_BIN LINUX_BUILD
-#     ZIP          BelvaMG-<version>-windows-x64.zip
-#     WINDOWS_BIN  the Windows build's bin/ (clipboardtext.exe)
+#     ZIP          BelvaMG-<version>-windows-x64.zip, the .msi beside it
+#     WINDOWS_BIN  the Windows build's bin/ (clipboardtext.exe, shortcutinfo.exe)
 #     LINUX_BUILD  the Linux build folder (bin/expected_report, bin/belvamg-score)
 # Prints one line per check, then "N passed, N failed"; exits 1 on a failure.
 # BELVA_KEEP=1 keeps the work folder (screenshots, logs, the prefix).
@@ -19,13 +20,13 @@ linux=${3:?usage: check.sh ZIP WINDOWS_BIN LINUX_BUILD}
 here=$(cd "$(dirname "$0")" && pwd)
 zip=$(realpath "$zip") winbin=$(realpath "$winbin") linux=$(realpath "$linux")
 source "$here/../e2e/xsession.sh"
-x_need Xvfb xdotool xmodmap xclip xwininfo import convert tesseract unzip iconv cmp od grep
+x_need Xvfb xdotool xmodmap xclip xwininfo import convert tesseract unzip iconv cmp od grep cmake wixl msibuild msiinfo
 WINE=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 [ -x "$WINE" ] && [ -x "$wineserver" ] || { echo "FAIL: wine64 is missing (scripts/windows installs it)"; exit 1; }
 expected=$linux/bin/expected_report
 for tool in "$expected" "$linux/bin/belvamg-score" "$linux/bin/cp1252table" "$winbin/clipboardtext.exe" \
-    "$winbin/cp1252table.exe"; do
+    "$winbin/cp1252table.exe" "$winbin/shortcutinfo.exe"; do
     [ -x "$tool" ] || [ -f "$tool" ] || { echo "FAIL: $tool is missing"; exit 1; }
 done
 
@@ -55,8 +56,10 @@ note() { echo "NOTE: $*"; }
 
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEARCH=win64
 # No Mono or Gecko installer: nothing is downloaded. No printing system
-# reachable: the prefix has no printer.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# reachable: the prefix has no printer. Wine's copy of Start menu shortcuts
+# into the Linux desktop's menus is off: the user's registry and profile
+# hold only what the installer writes there.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export CUPS_SERVER=$WORK/no-cups.sock
 unset WINELOADER WINESERVER
 
@@ -113,14 +116,17 @@ appdir=$(cat "$WORK/appdir" 2>/dev/null)
 # --- the program's session ----------------------------------------------------
 
 # win_start ARGUMENTS...: BelvaMG.exe from its folder, in a process group of
-# its own; its exit status goes to app.status. win_wait_main: $WIN, and $APP
-# the program's process (the one its windows name).
+# its own; its exit status goes to app.status. Another program and folder:
+# WIN_PROGRAM (a Windows path) and WIN_RUNDIR; WIN_WRAP: a command Wine runs
+# under. win_wait_main: $WIN, and $APP the program's process (the one its
+# windows name).
 win_start() {
     rm -f "$WORK/app.status"
     # Wine's notes on drive Z: (no volume label) are left out of the log.
     setsid bash -c 'cd "$1" || exit; shift
         "$@" > >(grep --line-buffered -v "FS volume label and serial" >"$0.log") 2>&1
-        echo $? >"$0.status"' "$WORK/app" "$appdir" "$WINE" "$appdir/BelvaMG.exe" "$@" &
+        echo $? >"$0.status"' "$WORK/app" "${WIN_RUNDIR:-$appdir}" ${WIN_WRAP[@]+"${WIN_WRAP[@]}"} \
+        "$WINE" "${WIN_PROGRAM:-$appdir/BelvaMG.exe}" "$@" &
     X_GROUPS+=($!)
 }
 main_window() { xdotool search --onlyvisible --name '^BELVA MG 1\.0 - ' 2>/dev/null | head -n1; }
@@ -237,7 +243,9 @@ check "Copier test: the report with an accented patient name" copy_test
 # PATH typed into the dialog (or the name it offers taken).
 save() {
     local patient=$1 path=${2:-}
-    menu f Up Up Up Up Return
+    # No access key: five up from the first item, past Quitter, Configuration
+    # imprimante, Imprimer and Exporter en PDF.
+    menu f Up Up Up Up Up Return
     answer_prompt "$patient"
     wait_window '^Sauvegarder sous\.\.\.$' 150 || fail "the save dialog did not show"
     local dialog=$FOUND
@@ -260,6 +268,8 @@ expect_file() {
 }
 save_file() {
     save "$patient" "$(win_path "$target")"
+    # The file is written once the dialog has closed.
+    wait_for 50 test -e "$target.txt"
     [ "$(ls -A "$folder")" = "bilan Élodie.txt" ] || fail "the folder holds: $(ls -A "$folder")"
     expect_file "$patient"
     echo "== saved again under the name the dialog offers, another patient"
@@ -494,6 +504,8 @@ score_cases() {
     echo "$n runs alike"
 }
 check "belvamg-score.exe: the same output, messages and status as on Linux" score_cases
+
+source "$here/installer.sh"
 
 echo "$passed passed, $failed failed"
 ((failed == 0))

@@ -7,7 +7,7 @@
 
 namespace belva {
 
-SavedTestReading ReadSavedTestFile(const QString &path)
+SavedTestReading ReadSavedTestFile(const QString &path, const QString &shownName)
 {
     QFile file;
     int error = 0;
@@ -16,7 +16,7 @@ SavedTestReading ReadSavedTestFile(const QString &path)
         r.refusal = QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, SystemErrorText(error));
         return r;
     }
-    return ReadSavedTest(file, QFileInfo(path).fileName());
+    return ReadSavedTest(file, shownName.isEmpty() ? QFileInfo(path).fileName() : shownName);
 }
 
 } // namespace belva

@@ -1,6 +1,7 @@
 // The scorer's CSV path on any bytes, with options taken from the first byte:
 // no crash, no hang, never more output rows than input rows, and every output
-// row either scored whole or carrying an Erreur.
+// row either scored whole or carrying an Erreur. The score columns are found
+// by name: added at the end, or where an earlier output had them.
 #include "run.h"
 
 #include <QBuffer>
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList args;
     if (options & 1)
         args << QStringLiteral("--missing=prorate");
-    static const char *const encodings[] = {nullptr, "--encoding=utf-8", "--encoding=windows-1252", nullptr};
+    static const char *const encodings[] = {nullptr, "--encoding=utf-8", "--encoding=windows-1252", "--na=-99,NR"};
     if (const char *e = encodings[(options >> 1) & 3])
         args << QString::fromLatin1(e);
     static const char *const delimiters[] = {nullptr, "--delimiter=;", "--delimiter=,", "--delimiter=tab"};
@@ -102,13 +103,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
 
-    // The output's delimiter is the one that ends its header with the score columns.
+    // The output's delimiter is the one whose header names every score column.
+    const QByteArrayView output = QByteArrayView(outBytes).startsWith("\xEF\xBB\xBF") ? QByteArrayView(outBytes).sliced(3)
+                                                                                    : QByteArrayView(outBytes);
     for (const char delimiter : {';', ',', '\t'}) {
-        const std::vector<Record> rows = parse(outBytes, delimiter);
+        const std::vector<Record> rows = parse(output, delimiter);
         const Record &head = rows.front();
-        const Record tail{"PS", "PH", "S", "DG", "Global", "Erreur"};
-        if (head.size() < tail.size() || !std::equal(tail.begin(), tail.end(), head.end() - qsizetype(tail.size())))
+        std::vector<size_t> scores;
+        for (const char *name : {"PS", "PH", "S", "DG", "Global"}) {
+            const auto at = std::find(head.rbegin(), head.rend(), QByteArray(name));
+            if (at != head.rend())
+                scores.push_back(size_t(head.rend() - at - 1));
+        }
+        const auto errorAt = std::find(head.rbegin(), head.rend(), QByteArray("Erreur"));
+        if (scores.size() != 5 || errorAt == head.rend())
             continue;
+        const size_t error = size_t(head.rend() - errorAt - 1);
         const QByteArrayView body = input.startsWith("\xEF\xBB\xBF") ? QByteArrayView(input).sliced(3) : QByteArrayView(input);
         if (rows.size() > parse(body, delimiter).size())
             std::abort();
@@ -117,10 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const Record &row = rows[n];
             if (row.size() != head.size())
                 std::abort();
-            const auto scores = row.end() - 6;
-            const bool failed = !row.back().isEmpty();
-            for (auto s = scores; s != row.end() - 1; ++s)
-                if ((!failed && s->isEmpty()) || (!s->isEmpty() && !isScore(*s)))
+            const bool failed = !row[error].isEmpty();
+            for (const size_t s : scores)
+                if ((!failed && row[s].isEmpty()) || (!row[s].isEmpty() && !isScore(row[s])))
                     std::abort();
             anyFailed |= failed;
         }

@@ -50,6 +50,23 @@ void apply(CommandLine &line, const QString &option, const QString &value)
             s.encoding = TextEncoding::Windows1252;
         else
             throw UsageError{QStringLiteral("--encoding : « %1 » n'est ni utf-8 ni windows-1252").arg(value)};
+    } else if (option == u"--output-encoding") {
+        const QString v = value.toLower();
+        if (v == u"utf-8" || v == u"utf8")
+            s.outputEncoding = OutputEncoding::Utf8;
+        else if (v == u"utf-8-bom" || v == u"utf8-bom")
+            s.outputEncoding = OutputEncoding::Utf8WithBom;
+        else if (v == u"windows-1252" || v == u"cp1252")
+            s.outputEncoding = OutputEncoding::Windows1252;
+        else
+            throw UsageError{QStringLiteral("--output-encoding : « %1 » n'est ni utf-8, ni utf-8-bom, ni windows-1252").arg(value)};
+    } else if (option == u"--na") {
+        QStringList codes = value.split(u',');
+        for (QString &code : codes)
+            code = code.trimmed();
+        if (codes.contains(QString()))
+            throw UsageError{QStringLiteral("--na : « %1 » contient un code vide").arg(value)};
+        s.missingCodes << codes;
     } else if (option == u"--decimal-separator") {
         if (value != u"," && value != u".")
             throw UsageError{QStringLiteral("--decimal-separator : « %1 » n'est ni , ni .").arg(value)};
@@ -65,7 +82,8 @@ CommandLine ParseCommandLine(const QStringList &arguments)
 {
     static const QStringList withValue = {QStringLiteral("-o"), QStringLiteral("--output"), QStringLiteral("--missing"),
                                           QStringLiteral("--items"), QStringLiteral("--delimiter"),
-                                          QStringLiteral("--encoding"), QStringLiteral("--decimal-separator")};
+                                          QStringLiteral("--encoding"), QStringLiteral("--output-encoding"),
+                                          QStringLiteral("--na"), QStringLiteral("--decimal-separator")};
     CommandLine line;
     // Help is given whatever else the command line holds.
     for (const QString &arg : arguments) {
@@ -85,6 +103,10 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         }
         if (arg == u"--") {
             options = false;
+            continue;
+        }
+        if (arg == u"-r" || arg == u"--recursive") {
+            line.settings.recursive = true;
             continue;
         }
         QString option = arg;
@@ -120,43 +142,56 @@ QString HelpText()
     return QStringLiteral(
         "Usage : belvamg-score [OPTIONS] ENTRÉE...\n"
         "Calcule les scores BELVA MG (PS, PH, S, DG et global) de tous les tests d'une\n"
-        "étude, comme la fenêtre du programme.\n"
+        "étude, comme la fenêtre du programme. Le score global est la moyenne des\n"
+        "quatre pourcentages non arrondis, arrondie ensuite comme eux à deux décimales.\n"
         "\n"
         "ENTRÉE : un fichier CSV (un test par ligne, en-tête en première ligne,\n"
-        "réponses dans les colonnes 1 à 20, q1 à q20 ou item1 à item20), - pour un\n"
-        "CSV lu sur l'entrée standard, un test enregistré par Sauvegarder sous (.txt)\n"
-        "ou un dossier de tests enregistrés.\n"
+        "réponses dans les colonnes 1 à 20, q1 à q20, q01 à q20 ou item1 à item20),\n"
+        "- pour un CSV lu sur l'entrée standard, un test enregistré par Sauvegarder\n"
+        "sous (.txt) ou un dossier de tests enregistrés.\n"
         "\n"
         "Options :\n"
-        "  -o, --output FICHIER       écrit dans FICHIER (entier ou pas du tout) au lieu\n"
-        "                             de la sortie standard\n"
+        "  -o, --output FICHIER       écrit dans FICHIER au lieu de la sortie standard\n"
+        "                             (- : la sortie standard) : un fichier est écrit\n"
+        "                             entier ou pas du tout, un tube ou un périphérique\n"
+        "                             reçoit la sortie sans être remplacé\n"
         "      --missing=refuse       une réponse manquante fait échouer la ligne (défaut)\n"
         "      --missing=prorate      une dimension dont au moins la moitié des items a\n"
         "                             une réponse est calculée sur la moyenne de ces\n"
         "                             réponses × son nombre d'items : une convention\n"
-        "                             d'étude, pas une règle du questionnaire papier\n"
+        "                             d'étude, pas une règle du questionnaire papier ;\n"
+        "                             la colonne Manquantes compte les items sans réponse\n"
+        "      --na CODE,...          d'autres codes de réponse manquante, comme -99\n"
+        "                             (vide, NA, NaN, #N/A et . le sont toujours)\n"
         "      --items NOM,...        les vingt colonnes de réponses, dans l'ordre\n"
+        "                             (majuscules et minuscules confondues)\n"
         "      --delimiter ;|,|tab    séparateur du CSV (défaut : détecté sur l'en-tête)\n"
         "      --encoding utf-8|windows-1252\n"
         "                             encodage du CSV (défaut : UTF-8 s'il est valide,\n"
         "                             sinon Windows-1252)\n"
+        "      --output-encoding utf-8|utf-8-bom|windows-1252\n"
+        "                             encodage de la sortie (défaut : celui de l'entrée,\n"
+        "                             avec son BOM ; UTF-8 avec BOM si un caractère ne\n"
+        "                             s'écrit pas en Windows-1252)\n"
         "      --decimal-separator ,|.\n"
         "                             séparateur décimal des scores (défaut : « , » si le\n"
         "                             séparateur du CSV est « ; », sinon « . »)\n"
+        "  -r, --recursive            lit aussi les sous-dossiers des dossiers donnés\n"
         "  -h, --help                 affiche cette aide\n"
         "\n"
-        "Sortie : les colonnes de l'entrée suivies de PS, PH, S, DG, Global et Erreur,\n"
-        "en UTF-8. Une ligne qui ne peut pas être calculée garde ses colonnes, ses\n"
-        "scores restent vides et Erreur dit pourquoi (aussi sur l'erreur standard,\n"
-        "FICHIER:LIGNE: message).\n"
+        "Sortie : les colonnes de l'entrée suivies de PS, PH, S, DG, Global et Erreur\n"
+        "(Fichier en premier avec plusieurs entrées ; PS à Erreur calculées à nouveau\n"
+        "à leur place dans une sortie relue). Une ligne qui ne peut pas être calculée\n"
+        "garde ses colonnes, ses scores restent vides et Erreur dit pourquoi (aussi\n"
+        "sur l'erreur standard, FICHIER:LIGNE: message).\n"
         "Code de sortie : 0 tout est calculé, 1 des lignes ont échoué (les autres sont\n"
         "écrites), 2 erreur d'usage, de lecture ou d'écriture.\n"
         "\n"
         "Exemples :\n"
         "  belvamg-score etude.csv -o scores.csv\n"
-        "  belvamg-score --missing=prorate etude.csv -o scores.csv\n"
+        "  belvamg-score --missing=prorate --na=-99 etude.csv -o scores.csv\n"
         "  belvamg-score --items=R1,R2,R3,R4,R5,R6,R7,R8,R9,R10,R11,R12,R13,R14,R15,R16,R17,R18,R19,R20 etude.csv\n"
-        "  belvamg-score tests/ -o scores.csv\n"
+        "  belvamg-score --recursive tests/ -o scores.csv\n"
         "  export-etude | belvamg-score - > scores.csv\n");
 }
 

@@ -26,6 +26,35 @@ int itemCount(const DimensionInfo &d)
     return d.lastItem - d.firstItem + 1;
 }
 
+// The digit of "4", "4,0", "4.00"; -1 for anything else.
+int digitOf(QByteArrayView a)
+{
+    if (a.isEmpty() || a[0] < '0' || a[0] > '0' + MaxAnswer)
+        return -1;
+    if (a.size() == 1)
+        return a[0] - '0';
+    if (a.size() < 3 || (a[1] != '.' && a[1] != ','))
+        return -1;
+    for (qsizetype i = 2; i < a.size(); ++i)
+        if (a[i] != '0')
+            return -1;
+    return a[0] - '0';
+}
+
+// A whole number written with a decimal part of zeros, without that part.
+QString withoutZeroDecimals(const QString &text)
+{
+    const qsizetype point = qMax(text.indexOf(u'.'), text.indexOf(u','));
+    if (point < 1 || point == text.size() - 1)
+        return text;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (i != point && (c < u'0' || c > u'9' || (i > point && c != u'0')))
+            return text;
+    }
+    return text.left(point);
+}
+
 // An answer as messages quote it: on one line, and cut when long.
 QString quoted(const QString &text)
 {
@@ -88,9 +117,20 @@ struct RowScorer::Cache
     }
 };
 
-RowScorer::RowScorer(MissingAnswers missing, QChar decimalSeparator)
-    : m_missing(missing), m_separator(decimalSeparator), m_cache(std::make_unique<Cache>(decimalSeparator))
+RowScorer::RowScorer(MissingAnswers missing, QChar decimalSeparator, const QStringList &missingCodes)
+    : m_missing(missing), m_separator(decimalSeparator), m_missingCodes(missingCodes),
+      m_cache(std::make_unique<Cache>(decimalSeparator))
 {
+}
+
+bool RowScorer::isMissing(const QString &trimmed) const
+{
+    if (trimmed.isEmpty() || trimmed == u".")
+        return true;
+    for (const char *code : {"NA", "NaN", "#N/A"})
+        if (trimmed.compare(QLatin1String(code), Qt::CaseInsensitive) == 0)
+            return true;
+    return m_missingCodes.contains(trimmed);
 }
 
 RowScorer::~RowScorer() = default;
@@ -100,9 +140,10 @@ bool RowScorer::scoreDigits(const std::array<QByteArrayView, ItemCount> &answers
     std::array<int, ItemCount> values;
     for (int i = 0; i < ItemCount; ++i) {
         const QByteArrayView a = answers[size_t(i)];
-        if (a.size() != 1 || a[0] < '0' || a[0] > '0' + MaxAnswer)
+        const int value = a.size() == 1 ? a[0] - '0' : digitOf(a);
+        if (value < 0 || value > MaxAnswer)
             return false;
-        values[size_t(i)] = a[0] - '0';
+        values[size_t(i)] = value;
     }
     scoreValues(values, out);
     return true;
@@ -130,9 +171,10 @@ void RowScorer::scoreValues(const std::array<int, ItemCount> &values, ScoreTexts
 }
 
 QStringList RowScorer::scoreTexts(const std::array<QString, ItemCount> &answers,
-                                  const std::array<QString, ItemCount> &columns, ScoreTexts &out)
+                                  const std::array<QString, ItemCount> &columns, ScoreTexts &out, int *unanswered)
 {
     out = ScoreTexts{};
+    int notAnswered = 0;
     // Every problem of the row, in column order; a missing answer is one only
     // when missing answers are refused.
     QStringList problems;
@@ -142,28 +184,32 @@ QStringList RowScorer::scoreTexts(const std::array<QString, ItemCount> &answers,
     for (int i = 0; i < ItemCount; ++i) {
         const QString text = answers[size_t(i)].trimmed();
         const QString &column = columns[size_t(i)];
-        if (text.isEmpty()) {
+        if (isMissing(text)) {
             missing = true;
+            ++notAnswered;
             if (m_missing == MissingAnswers::Refuse)
                 problems << QStringLiteral("%1 : réponse manquante").arg(column);
             continue;
         }
+        const QString whole = withoutZeroDecimals(text);
         int value;
         try {
-            value = ParseAnswer(text);
+            value = ParseAnswer(whole);
         } catch (const ConversionError &) {
             problems << QStringLiteral("%1 : %2").arg(column, ConversionError(quoted(text)).message());
             continue;
         }
         if (value < LowestAnswer || value > HighestAnswer) {
             problems << QStringLiteral("%1 : %2 est hors de l'échelle %3 à %4").arg(column, quoted(text)).arg(LowestAnswer).arg(HighestAnswer);
-        } else if (text.size() != 1) {
+        } else if (whole.size() != 1) {
             problems << QStringLiteral("%1 : '%2' n'est pas une réponse de %3 à %4").arg(column, quoted(text)).arg(LowestAnswer).arg(HighestAnswer);
         } else {
             values[size_t(i)] = value;
             given[size_t(i)] = true;
         }
     }
+    if (unanswered)
+        *unanswered = notAnswered;
     if (!problems.isEmpty())
         return problems;
     if (!missing) {

@@ -1,11 +1,9 @@
 #include "savedtests.h"
 
-#include "csvwriter.h"
 #include "report.h"
+#include "rowsink.h"
 #include "savedtestfile.h"
 #include "scoring.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -13,92 +11,98 @@ namespace belva::score {
 
 namespace {
 
-// The line of each answer in a saved test, found in a report built with
-// a distinct marker for each answer.
-const std::array<int, ItemCount> &answerLines()
+// The line of an answer in a saved test, found in a report built with a
+// marker for that answer. Only a refused answer needs it.
+int answerLine(int item)
 {
-    static const std::array<int, ItemCount> lines = [] {
-        ReportFields f;
-        for (int i = 0; i < ItemCount; ++i)
-            f.answers[size_t(i)] = QString(QChar(char16_t(0xE000 + i)));
-        const QStringList report = BuildTestReport(f, ReportVariant::Text).split(QString::fromUtf16(ReportLineEnd));
-        std::array<int, ItemCount> found{};
-        for (qsizetype n = 0; n < report.size(); ++n) {
-            const char16_t last = report[n].isEmpty() ? 0 : report[n].back().unicode();
-            if (last >= 0xE000 && last < 0xE000 + ItemCount)
-                found[size_t(last - 0xE000)] = int(n + 1);
-        }
-        return found;
-    }();
-    return lines;
+    ReportFields f;
+    const QChar marker(char16_t(0xE000));
+    f.answers[size_t(item)] = marker;
+    const QStringList report = BuildTestReport(f, ReportVariant::Text).split(QString::fromUtf16(ReportLineEnd));
+    for (qsizetype n = 0; n < report.size(); ++n)
+        if (report[n].endsWith(marker))
+            return int(n + 1);
+    return 1;
 }
 
 } // namespace
 
-void ScoreSavedTests(const QStringList &files, const Settings &settings, CsvWriter &out, Report &report)
+SavedTestScorer::SavedTestScorer(const Settings &settings, RowSink &sink, Report &report)
+    : m_settings(settings), m_sink(sink), m_report(report), m_delimiter(settings.delimiter ? settings.delimiter : ';'),
+      m_scorer(settings.missing, DecimalSeparatorFor(settings, m_delimiter), settings.missingCodes)
 {
-    const char delimiter = settings.delimiter ? settings.delimiter : ';';
-    out.setFormat(delimiter, "\r\n");
-    const QChar separator = DecimalSeparatorFor(settings, delimiter);
-    RowScorer scorer(settings.missing, separator);
+    for (int i = 0; i < ItemCount; ++i)
+        m_columns[size_t(i)] = QStringLiteral("q%1").arg(i + 1);
+}
 
-    std::array<QString, ItemCount> columns;
-    out.field(QByteArrayView("Fichier"));
-    out.field(QByteArrayView("Patient"));
-    out.field(QByteArrayView("Date"));
-    for (int i = 0; i < ItemCount; ++i) {
-        columns[size_t(i)] = QStringLiteral("q%1").arg(i + 1);
-        out.field(columns[size_t(i)]);
-    }
-    for (const char *column : ScoreColumns)
-        out.field(QByteArrayView(column));
-    out.endRow();
+void SavedTestScorer::begin()
+{
+    std::vector<Column> columns{{QLatin1String(FileColumn), ColumnKind::Text},
+                                {QStringLiteral("Patient"), ColumnKind::Text},
+                                {QStringLiteral("Date"), ColumnKind::Text}};
+    for (const QString &item : m_columns)
+        columns.push_back({item, ColumnKind::Answer});
+    for (const char *score : ScoreColumns)
+        columns.push_back({QLatin1String(score), ColumnKind::Score});
+    if (m_settings.missing == MissingAnswers::Prorate)
+        columns.push_back({QLatin1String(MissingColumn), ColumnKind::Count});
+    columns.push_back({QLatin1String(ErrorColumn), ColumnKind::Text});
+    // Saved tests are Windows-1252, with CR LF.
+    m_sink.sourceEncoding(SourceEncoding::Windows1252);
+    m_sink.begin(columns, {m_delimiter, "\r\n", SourceEncoding::Windows1252});
+    m_begun = true;
+}
 
-    for (const QString &path : files) {
-        const SavedTestReading reading = ReadSavedTestFile(path, path);
-        const qint64 bytes = QFileInfo(path).size();
-
-        ScoreTexts scores{};
-        QStringList messages;
-        qint64 line = qMax(1, reading.line);
-        const ReportFields &fields = reading.test.fields;
-        const auto inScale = [&fields] {
-            return std::all_of(fields.answers.cbegin(), fields.answers.cend(),
-                               [](const QString &a) { return a <= QString::number(HighestAnswer); });
-        };
-        if (reading.ok() && inScale()) {
-            // The scores the reader computed to check the file.
-            const ScoreSet &s = reading.test.scores;
-            for (int d = 0; d < DimensionCount; ++d)
-                SetScoreText(scores[size_t(d)], FormatScore(s.dimensions[size_t(d)].rounded, separator));
-            SetScoreText(scores[DimensionCount], FormatScore(s.global.rounded, separator));
-        } else if (reading.ok()) {
-            messages = scorer.scoreTexts(fields.answers, columns, scores);
-            // The reader takes one digit an answer: the first above the scale fails.
-            for (int i = 0; i < ItemCount && !messages.isEmpty(); ++i) {
-                if (fields.answers[size_t(i)] > QString::number(HighestAnswer)) {
-                    line = answerLines()[size_t(i)];
-                    break;
-                }
+void SavedTestScorer::score(const QString &path)
+{
+    if (!m_begun)
+        begin();
+    const SavedTestReading reading = ReadSavedTestFile(path, path);
+    ScoreTexts scores{};
+    QStringList messages;
+    int unanswered = 0;
+    qint64 line = qMax(1, reading.line);
+    const ReportFields &fields = reading.test.fields;
+    const auto inScale = [&fields] {
+        return std::all_of(fields.answers.cbegin(), fields.answers.cend(),
+                           [](const QString &a) { return a <= QString::number(HighestAnswer); });
+    };
+    if (reading.ok() && inScale()) {
+        // The scores the reader computed to check the file.
+        const QChar separator = DecimalSeparatorFor(m_settings, m_delimiter);
+        const ScoreSet &set = reading.test.scores;
+        for (int d = 0; d < DimensionCount; ++d)
+            SetScoreText(scores[size_t(d)], FormatScore(set.dimensions[size_t(d)].rounded, separator));
+        SetScoreText(scores[DimensionCount], FormatScore(set.global.rounded, separator));
+    } else if (reading.ok()) {
+        messages = m_scorer.scoreTexts(fields.answers, m_columns, scores, &unanswered);
+        // The reader takes one digit an answer: the first above the scale fails.
+        for (int i = 0; i < ItemCount && !messages.isEmpty(); ++i) {
+            if (fields.answers[size_t(i)] > QString::number(HighestAnswer)) {
+                line = answerLine(i);
+                break;
             }
-        } else {
-            messages << reading.refusal;
         }
-
-        out.field(path);
-        out.field(fields.patient);
-        out.field(fields.date);
-        for (const QString &answer : fields.answers)
-            out.field(answer);
-        for (const ScoreText &s : scores)
-            out.field(s.view());
-        const QString error = messages.join(QLatin1String(" ; "));
-        out.field(error);
-        out.endRow();
-        if (!error.isEmpty())
-            report.rowFailed(path, line, error);
-        report.advance(bytes, 1);
+    } else {
+        messages << reading.refusal;
     }
+
+    const QString error = messages.join(QLatin1String(" ; "));
+    std::vector<QByteArray> texts{path.toUtf8(), fields.patient.toUtf8(), fields.date.toUtf8()};
+    for (const QString &answer : fields.answers)
+        texts.push_back(answer.toUtf8());
+    const QByteArray missing = reading.ok() ? QByteArray::number(unanswered) : QByteArray();
+    const QByteArray errorText = error.toUtf8();
+    std::vector<QByteArrayView> values(texts.begin(), texts.end());
+    for (const ScoreText &s : scores)
+        values.push_back(s.view());
+    if (m_settings.missing == MissingAnswers::Prorate)
+        values.push_back(missing);
+    values.push_back(errorText);
+    m_sink.row(values.data());
+    if (!error.isEmpty())
+        m_report.rowFailed(path, line, error);
+    m_report.advance(1, 1);
 }
 
 } // namespace belva::score

@@ -8,15 +8,19 @@
 namespace belva::score {
 
 enum class TextEncoding { Detect, Utf8, Windows1252 };
+enum class OutputEncoding { LikeInput, Utf8, Utf8WithBom, Windows1252 };
 
 // What the command line sets.
 struct Settings
 {
     MissingAnswers missing = MissingAnswers::Refuse;
+    QStringList missingCodes;                     // --na: more texts that mean "no answer"
     QStringList items;                            // the twenty item columns; empty: found by name
     char delimiter = 0;                           // 0: detected from the header (';' for saved tests)
     TextEncoding encoding = TextEncoding::Detect;
+    OutputEncoding outputEncoding = OutputEncoding::LikeInput;
     QChar decimalSeparator;                       // null: ',' when the delimiter is ';', '.' otherwise
+    bool recursive = false;                       // folders: their sub-folders too
 };
 
 [[nodiscard]] inline QChar DecimalSeparatorFor(const Settings &settings, char delimiter)
@@ -25,8 +29,5 @@ struct Settings
         return settings.decimalSeparator;
     return delimiter == ';' ? QChar(u',') : QChar(u'.');
 }
-
-// Score columns appended to every output row.
-inline constexpr const char *ScoreColumns[] = {"PS", "PH", "S", "DG", "Global", "Erreur"};
 
 } // namespace belva::score

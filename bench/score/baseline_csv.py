@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The benchmark's first yardstick: the same scoring with Python's csv module.
 
-    baseline_csv.py IN.csv OUT.csv
+    baseline_csv.py IN.csv OUT.csv [ENCODING]
 """
 import csv
 import sys
@@ -16,8 +16,9 @@ def text(value):
 
 
 def main():
-    with open(sys.argv[1], newline="", encoding="utf-8") as fin, \
-         open(sys.argv[2], "w", newline="", encoding="utf-8") as fout:
+    encoding = sys.argv[3] if len(sys.argv) > 3 else "utf-8"
+    with open(sys.argv[1], newline="", encoding=encoding) as fin, \
+         open(sys.argv[2], "w", newline="", encoding=encoding) as fout:
         reader = csv.reader(fin, delimiter=";")
         writer = csv.writer(fout, delimiter=";", lineterminator="\n")
         header = next(reader)

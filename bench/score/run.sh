@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # belvamg-score against two yardsticks doing the same scoring on the same
 # generated study: a plain Python csv script and pandas. Each run takes the
-# three in turn; the medians are printed, with the peak memory of
-# belvamg-score for 100,000 and 1,000,000 rows. The three outputs must be the
-# same bytes. Run by hand (see bench/README.md), with the project built.
-#   bench/score/run.sh [RUNS] [ROWS]        (RUNS 5, ROWS 1000000; BUILD_DIR build)
+# three in turn, so that each yardstick's time is paired with the program's
+# time of the same moment on a shared machine; the medians are printed, the
+# medians of the pair-by-pair ratios, and the peak memory of belvamg-score for
+# a tenth of the rows and for all. The three outputs must be the same bytes.
+# ENCODING windows-1252 writes the ids with accented names in that encoding,
+# as a French Excel saves them (the output keeps it). Run by hand (see
+# bench/README.md), with the project built.
+#   bench/score/run.sh [RUNS] [ROWS] [ENCODING]   (5, 1000000, ASCII; BUILD_DIR build)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 runs=${1:-5}
 rows=${2:-1000000}
+encoding=${3:-}
 score=${BUILD_DIR:-build}/bin/belvamg-score
 py=/usr/bin/python3 # Debian's Python, where python3-pandas installs
 [ -x "$score" ] || { echo "build first: $score is missing" >&2; exit 1; }
@@ -20,8 +25,8 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$py" bench/score/generate.py "$rows" >"$work/in.csv"
-"$py" bench/score/generate.py $((rows / 10)) >"$work/small.csv"
+"$py" bench/score/generate.py "$rows" ${encoding:+"$encoding"} >"$work/in.csv"
+"$py" bench/score/generate.py $((rows / 10)) ${encoding:+"$encoding"} >"$work/small.csv"
 
 # measure NAME COMMAND...: appends "seconds peak-KiB" to $work/NAME.
 measure() {
@@ -33,8 +38,8 @@ measure() {
 
 for ((i = 0; i < runs; i++)); do
   measure score "$score" "$work/in.csv" -o "$work/score.csv"
-  measure csv "$py" bench/score/baseline_csv.py "$work/in.csv" "$work/csv.csv"
-  measure pandas "$py" bench/score/baseline_pandas.py "$work/in.csv" "$work/pandas.csv"
+  measure csv "$py" bench/score/baseline_csv.py "$work/in.csv" "$work/csv.csv" "${encoding:-utf-8}"
+  measure pandas "$py" bench/score/baseline_pandas.py "$work/in.csv" "$work/pandas.csv" "${encoding:-utf-8}"
   measure small "$score" "$work/small.csv" -o "$work/small-score.csv"
 done
 cmp "$work/score.csv" "$work/csv.csv"
@@ -42,12 +47,16 @@ cmp "$work/score.csv" "$work/pandas.csv"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 s=$(cut -d' ' -f1 "$work/score" | median)
-printf '%s rows, %s runs, %s, load %s\n' "$rows" "$runs" "$(date -u +%F)" "$(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-8s %10s %12s %18s\n' tool 'wall (s)' 'peak (MiB)' 'wall / belvamg'
+printf '%s rows%s, %s runs, %s, load %s\n' "$rows" "${encoding:+ in $encoding}" "$runs" "$(date -u +%F)" \
+  "$(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-8s %10s %12s %18s %16s\n' tool 'wall (s)' 'peak (MiB)' 'wall / belvamg' 'paired ratio'
 for t in score csv pandas; do
   w=$(cut -d' ' -f1 "$work/$t" | median)
   m=$(cut -d' ' -f2 "$work/$t" | median)
-  awk -v t="$t" -v w="$w" -v m="$m" -v s="$s" 'BEGIN { printf "%-8s %10.2f %12.1f %18.1f\n", t, w, m / 1024, w / s }'
+  # Each run's time over the program's time of the same round.
+  r=$(paste -d' ' "$work/$t" "$work/score" | awk '{ print $1 / $3 }' | median)
+  awk -v t="$t" -v w="$w" -v m="$m" -v s="$s" -v r="$r" \
+    'BEGIN { printf "%-8s %10.2f %12.1f %18.1f %16.1f\n", t, w, m / 1024, w / s, r }'
 done
 awk -v a="$(cut -d' ' -f2 "$work/small" | median)" -v b="$(cut -d' ' -f2 "$work/score" | median)" -v n="$rows" \
   'BEGIN { printf "belvamg-score peak memory: %.2f MiB for %d rows, %.2f MiB for %d rows\n", a / 1024, n / 10, b / 1024, n }'

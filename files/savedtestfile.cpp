@@ -1,6 +1,6 @@
 #include "savedtestfile.h"
 
-#include "regularfile.h"
+#include "systemfile.h"
 
 #include <QFile>
 #include <QFileInfo>

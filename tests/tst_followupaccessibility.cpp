@@ -94,6 +94,9 @@ private Q_SLOTS:
             const auto cells = grid->tableInterface()->cellAt(0, c)->tableCellInterface()->columnHeaderCells();
             QCOMPARE(cells.size(), 1);
             headers << cells.front()->text(QAccessible::Name) + u'=' + cells.front()->text(QAccessible::Description);
+            // Qt makes a new header cell for each call and leaves it to the caller.
+            for (QAccessibleInterface *cell : cells)
+                QAccessible::deleteAccessibleInterface(QAccessible::registerAccessibleInterface(cell));
         }
         QCOMPARE(headers, QStringList({"Date=Date du test", "PS=Retentissement psychologique",
                                        "PH=Retentissement physique", "S=Retentissement social",

@@ -5,11 +5,15 @@
 #include "csvwriter.h"
 #include "failure.h"
 #include "inputs.h"
+#include "keyfile.h"
+#include "pseudonyms.h"
 #include "report.h"
 #include "savedtests.h"
 #include "systemfile.h"
 
 #include <QFile>
+
+#include <optional>
 
 namespace belva::score {
 
@@ -28,27 +32,58 @@ bool toStandardOutput(const CommandLine &line)
     return line.output.isEmpty() || line.output == u"-";
 }
 
-// No input may be the output (saved tests are checked as their folders are
-// walked): it would be read while it is written.
-void checkOutputIsNoInput(const Inputs &inputs, const FileId &output)
+// No input may be the output, nor the pseudonyms' table or key (saved tests
+// are checked as their folders are walked): it would be read while it is
+// written, or copied out.
+void checkOutputIsNoInput(const Inputs &inputs, const std::vector<ReservedFile> &reserved)
 {
-    if (!output.valid)
-        return;
     for (const QString &input : inputs.csv) {
         const FileId id = input == u"-" ? StandardInputFileId() : RegularFileId(input);
-        if (id == output)
-            throw OutputIsInput(input == u"-" ? StandardInput : input);
+        for (const ReservedFile &r : reserved)
+            if (id == r.id)
+                throw OutputIsInput(input == u"-" ? StandardInput : input, r.role);
     }
 }
 
-void scoreCsv(const CommandLine &line, const Inputs &inputs, const Streams &streams, RowSink &sink, Report &report)
+// Pseudonyms: the files they need, checked before anything is written.
+const QString TableRole = QStringLiteral("la table des pseudonymes (--pseudonym-table)");
+const QString KeyRole = QStringLiteral("le fichier de la clé (--key-file)");
+
+bool tableToStandardOutput(const CommandLine &line)
 {
-    const bool fileColumn = inputs.csv.size() > 1;
+    return line.pseudonymTable == u"-";
+}
+
+// Saved tests say which field is the patient's; a CSV's identifying columns
+// are the user's to name, never guessed. The output, the table and the key
+// are three files.
+void checkPseudonymFiles(const CommandLine &line, const Inputs &inputs)
+{
+    const Settings &s = line.settings;
+    if (!inputs.csv.isEmpty() && s.identifiers.isEmpty())
+        throw UsageError{QStringLiteral("--pseudonymize : nommez avec --identifiers=COLONNE,... les colonnes du CSV qui "
+                                        "identifient les patients (aucune n'est devinée)")};
+    if (!inputs.saved.isEmpty() && !s.identifiers.isEmpty())
+        throw UsageError{QStringLiteral("--identifiers ne vaut que pour des CSV : le Patient des tests enregistrés est "
+                                        "toujours remplacé par son pseudonyme")};
+    const bool table = !line.pseudonymTable.isEmpty() && !tableToStandardOutput(line);
+    if (!toStandardOutput(line) && SameFile(line.output, line.keyFile))
+        throw OutputIsInput(line.output, KeyRole);
+    if (table && SameFile(line.pseudonymTable, line.keyFile))
+        throw OutputIsInput(line.pseudonymTable, KeyRole);
+    if (table && !toStandardOutput(line) && SameFile(line.pseudonymTable, line.output))
+        throw OutputIsInput(line.pseudonymTable, OutputRole);
+}
+
+void scoreCsv(const CommandLine &line, const Inputs &inputs, const Streams &streams, RowSink &sink, Report &report,
+              Pseudonymizer *pseudonyms)
+{
+    const bool fileColumn = inputs.csv.size() > 1 && !pseudonyms;
     if (fileColumn)
         for (const QString &input : inputs.csv)
             sink.willWrite(input == u"-" ? StandardInput : input);
     report.setTotalWork(inputs.csvBytes);
-    CsvScorer scorer(line.settings, sink, report, fileColumn);
+    CsvScorer scorer(line.settings, sink, report, fileColumn, pseudonyms);
     for (const QString &input : inputs.csv) {
         if (input == u"-") {
             scorer.read(streams.in, StandardInput);
@@ -62,22 +97,24 @@ void scoreCsv(const CommandLine &line, const Inputs &inputs, const Streams &stre
     }
 }
 
-void scoreSavedTests(const CommandLine &line, const Inputs &inputs, const FileId &output, RowSink &sink, Report &report)
+void scoreSavedTests(const CommandLine &line, const Inputs &inputs, const std::vector<ReservedFile> &reserved,
+                     RowSink &sink, Report &report, Pseudonymizer *pseudonyms)
 {
     // A first walk, telling nothing, finds the output among the inputs and
     // the names the output will hold before anything is written.
     qint64 count = 0;
     {
-        SavedTestFiles ahead(inputs.saved, line.settings.recursive, nullptr, output);
+        SavedTestFiles ahead(inputs.saved, line.settings.recursive, nullptr, reserved);
         for (QString path; ahead.next(&path); ++count)
-            sink.willWrite(path);
+            if (!pseudonyms)
+                sink.willWrite(path);
     }
     if (count == 0)
         throw Failure{QStringLiteral("%1 : aucun test enregistré (.txt) dans ce dossier").arg(inputs.saved.first())};
     report.setTotalWork(count);
 
-    SavedTestScorer scorer(line.settings, sink, report);
-    SavedTestFiles files(inputs.saved, line.settings.recursive, &report, output);
+    SavedTestScorer scorer(line.settings, sink, report, pseudonyms);
+    SavedTestFiles files(inputs.saved, line.settings.recursive, &report, reserved);
     for (QString path; files.next(&path);)
         scorer.score(path);
 }
@@ -88,7 +125,9 @@ int Run(const QStringList &arguments, const Streams &streams)
 {
     CommandLine line;
     Inputs inputs;
-    FileId outputId;
+    std::vector<ReservedFile> reserved;
+    QByteArray key;
+    QString keyWarning;
     try {
         line = ParseCommandLine(arguments);
         if (line.help) {
@@ -96,9 +135,17 @@ int Run(const QStringList &arguments, const Streams &streams)
             return 0;
         }
         inputs = ClassifyInputs(line.inputs);
+        if (line.settings.pseudonymize)
+            checkPseudonymFiles(line, inputs);
         if (!toStandardOutput(line))
-            outputId = RegularFileId(line.output);
-        checkOutputIsNoInput(inputs, outputId);
+            reserved.push_back({RegularFileId(line.output), OutputRole});
+        if (line.settings.pseudonymize) {
+            key = ReadKeyFile(line.keyFile, &keyWarning);
+            reserved.push_back({RegularFileId(line.keyFile), KeyRole});
+            if (!line.pseudonymTable.isEmpty() && !tableToStandardOutput(line))
+                reserved.push_back({RegularFileId(line.pseudonymTable), TableRole});
+        }
+        checkOutputIsNoInput(inputs, reserved);
     } catch (const UsageError &e) {
         write(streams.err, QStringLiteral("belvamg-score : %1").arg(e.message));
         write(streams.err, QStringLiteral("Essayez « belvamg-score --help »."));
@@ -120,19 +167,56 @@ int Run(const QStringList &arguments, const Streams &streams)
         outName = line.output;
     }
 
+    // The table of pseudonyms is written by the same rule, readable by its
+    // owner alone when it is new.
+    OutputFile tableFile;
+    QIODevice *tableOut = nullptr;
+    if (!line.pseudonymTable.isEmpty()) {
+        tableOut = &streams.out;
+        if (!tableToStandardOutput(line)) {
+            if (!tableFile.open(line.pseudonymTable, OutputFile::NewFile::OwnerOnly)) {
+                write(streams.err, QStringLiteral("%1 : impossible de créer le fichier : %2")
+                                       .arg(line.pseudonymTable, SystemErrorText(tableFile.error())));
+                return 2;
+            }
+            tableOut = &tableFile.device();
+        }
+    }
+
     Report report(streams.err, streams.errIsTerminal);
+    if (!keyWarning.isEmpty())
+        report.note(keyWarning);
     CsvWriter writer(*out, outName, line.settings.outputEncoding, report);
+    std::optional<CsvWriter> tableWriter;
+    if (tableOut)
+        tableWriter.emplace(*tableOut, tableToStandardOutput(line) ? StandardOutput : line.pseudonymTable,
+                            line.settings.outputEncoding == OutputEncoding::LikeInput ? OutputEncoding::Utf8WithBom
+                                                                                     : line.settings.outputEncoding,
+                            report);
     try {
+        std::optional<Pseudonymizer> pseudonyms;
+        if (line.settings.pseudonymize)
+            pseudonyms.emplace(key, tableWriter ? &*tableWriter : nullptr,
+                               inputs.saved.isEmpty() ? ColumnKind::Copied : ColumnKind::Text);
+        Pseudonymizer *p = pseudonyms ? &*pseudonyms : nullptr;
         if (inputs.saved.isEmpty())
-            scoreCsv(line, inputs, streams, writer, report);
+            scoreCsv(line, inputs, streams, writer, report, p);
         else
-            scoreSavedTests(line, inputs, outputId, writer, report);
+            scoreSavedTests(line, inputs, reserved, writer, report, p);
         writer.end();
+        // The table first: scores whose pseudonyms cannot be traced back are
+        // not left behind.
+        if (tableWriter) {
+            tableWriter->end();
+            if (!tableToStandardOutput(line) && !tableFile.commit())
+                throw Failure{QStringLiteral("%1 : erreur d'écriture : %2").arg(line.pseudonymTable, SystemErrorText(tableFile.error()))};
+        }
         if (!toStandardOutput(line) && !file.commit())
             throw Failure{QStringLiteral("%1 : erreur d'écriture : %2").arg(outName, SystemErrorText(file.error()))};
     } catch (const Failure &f) {
         report.finish();
         file.cancel();
+        tableFile.cancel();
         write(streams.err, f.message);
         return 2;
     }

@@ -67,7 +67,7 @@ void mapItems(const QStringList &names, const Settings &settings, ColumnPlan &pl
             throw HeaderError{wanted.isEmpty()
                                   ? QStringLiteral("la réponse %1 a plusieurs colonnes : %2 ; %3").arg(i + 1).arg(twice.join(QLatin1String(", ")), found)
                                   : QStringLiteral("la colonne « %1 » (--items) est présente %2 fois : %3 ; %4")
-                                        .arg(wanted[i]).arg(cols.size()).arg(twice.join(QLatin1String(", ")), found)};
+                                        .arg(wanted[i], QString::number(cols.size()), twice.join(QLatin1String(", ")), found)};
         }
         if (cols.isEmpty())
             missing << (wanted.isEmpty() ? QString::number(i + 1) : QStringLiteral("« %1 »").arg(wanted[i]));

@@ -48,7 +48,7 @@ private:
     void checkText(const CsvRow &row);
     [[nodiscard]] Failure failure(const CsvRow &row, const QString &message) const
     {
-        return Failure{QStringLiteral("%1:%2: %3").arg(m_name).arg(row.line()).arg(message)};
+        return Failure{QStringLiteral("%1:%2: %3").arg(m_name, QString::number(row.line()), message)};
     }
 
     CsvScorer &m_s;

@@ -5,8 +5,7 @@
 #include "csvwriter.h"
 #include "failure.h"
 #include "inputs.h"
-#include "keyfile.h"
-#include "pseudonyms.h"
+#include "pseudonymfiles.h"
 #include "report.h"
 #include "savedtests.h"
 #include "systemfile.h"
@@ -32,7 +31,7 @@ bool toStandardOutput(const CommandLine &line)
     return line.output.isEmpty() || line.output == u"-";
 }
 
-// No input may be the output, nor the pseudonyms' table or key (saved tests
+// No input may be the output, nor the pseudonyms' key or table (saved tests
 // are checked as their folders are walked): it would be read while it is
 // written, or copied out.
 void checkOutputIsNoInput(const Inputs &inputs, const std::vector<ReservedFile> &reserved)
@@ -43,36 +42,6 @@ void checkOutputIsNoInput(const Inputs &inputs, const std::vector<ReservedFile> 
             if (id == r.id)
                 throw OutputIsInput(input == u"-" ? StandardInput : input, r.role);
     }
-}
-
-// Pseudonyms: the files they need, checked before anything is written.
-const QString TableRole = QStringLiteral("la table des pseudonymes (--pseudonym-table)");
-const QString KeyRole = QStringLiteral("le fichier de la clé (--key-file)");
-
-bool tableToStandardOutput(const CommandLine &line)
-{
-    return line.pseudonymTable == u"-";
-}
-
-// Saved tests say which field is the patient's; a CSV's identifying columns
-// are the user's to name, never guessed. The output, the table and the key
-// are three files.
-void checkPseudonymFiles(const CommandLine &line, const Inputs &inputs)
-{
-    const Settings &s = line.settings;
-    if (!inputs.csv.isEmpty() && s.identifiers.isEmpty())
-        throw UsageError{QStringLiteral("--pseudonymize : nommez avec --identifiers=COLONNE,... les colonnes du CSV qui "
-                                        "identifient les patients (aucune n'est devinée)")};
-    if (!inputs.saved.isEmpty() && !s.identifiers.isEmpty())
-        throw UsageError{QStringLiteral("--identifiers ne vaut que pour des CSV : le Patient des tests enregistrés est "
-                                        "toujours remplacé par son pseudonyme")};
-    const bool table = !line.pseudonymTable.isEmpty() && !tableToStandardOutput(line);
-    if (!toStandardOutput(line) && SameFile(line.output, line.keyFile))
-        throw OutputIsInput(line.output, KeyRole);
-    if (table && SameFile(line.pseudonymTable, line.keyFile))
-        throw OutputIsInput(line.pseudonymTable, KeyRole);
-    if (table && !toStandardOutput(line) && SameFile(line.pseudonymTable, line.output))
-        throw OutputIsInput(line.pseudonymTable, OutputRole);
 }
 
 void scoreCsv(const CommandLine &line, const Inputs &inputs, const Streams &streams, RowSink &sink, Report &report,
@@ -126,8 +95,7 @@ int Run(const QStringList &arguments, const Streams &streams)
     CommandLine line;
     Inputs inputs;
     std::vector<ReservedFile> reserved;
-    QByteArray key;
-    QString keyWarning;
+    std::optional<PseudonymFiles> pseudonymFiles;
     try {
         line = ParseCommandLine(arguments);
         if (line.help) {
@@ -136,15 +104,9 @@ int Run(const QStringList &arguments, const Streams &streams)
         }
         inputs = ClassifyInputs(line.inputs);
         if (line.settings.pseudonymize)
-            checkPseudonymFiles(line, inputs);
+            pseudonymFiles.emplace(line, inputs).reserve(reserved);
         if (!toStandardOutput(line))
             reserved.push_back({RegularFileId(line.output), OutputRole});
-        if (line.settings.pseudonymize) {
-            key = ReadKeyFile(line.keyFile, &keyWarning);
-            reserved.push_back({RegularFileId(line.keyFile), KeyRole});
-            if (!line.pseudonymTable.isEmpty() && !tableToStandardOutput(line))
-                reserved.push_back({RegularFileId(line.pseudonymTable), TableRole});
-        }
         checkOutputIsNoInput(inputs, reserved);
     } catch (const UsageError &e) {
         write(streams.err, QStringLiteral("belvamg-score : %1").arg(e.message));
@@ -166,57 +128,33 @@ int Run(const QStringList &arguments, const Streams &streams)
         out = &file.device();
         outName = line.output;
     }
-
-    // The table of pseudonyms is written by the same rule, readable by its
-    // owner alone when it is new.
-    OutputFile tableFile;
-    QIODevice *tableOut = nullptr;
-    if (!line.pseudonymTable.isEmpty()) {
-        tableOut = &streams.out;
-        if (!tableToStandardOutput(line)) {
-            if (!tableFile.open(line.pseudonymTable, OutputFile::NewFile::OwnerOnly)) {
-                write(streams.err, QStringLiteral("%1 : impossible de créer le fichier : %2")
-                                       .arg(line.pseudonymTable, SystemErrorText(tableFile.error())));
-                return 2;
-            }
-            tableOut = &tableFile.device();
-        }
+    if (QString message; pseudonymFiles && !pseudonymFiles->open(streams.out, &message)) {
+        write(streams.err, message);
+        return 2;
     }
 
     Report report(streams.err, streams.errIsTerminal);
-    if (!keyWarning.isEmpty())
-        report.note(keyWarning);
     CsvWriter writer(*out, outName, line.settings.outputEncoding, report);
-    std::optional<CsvWriter> tableWriter;
-    if (tableOut)
-        tableWriter.emplace(*tableOut, tableToStandardOutput(line) ? StandardOutput : line.pseudonymTable,
-                            line.settings.outputEncoding == OutputEncoding::LikeInput ? OutputEncoding::Utf8WithBom
-                                                                                     : line.settings.outputEncoding,
-                            report);
     try {
-        std::optional<Pseudonymizer> pseudonyms;
-        if (line.settings.pseudonymize)
-            pseudonyms.emplace(key, tableWriter ? &*tableWriter : nullptr,
-                               inputs.saved.isEmpty() ? ColumnKind::Copied : ColumnKind::Text);
-        Pseudonymizer *p = pseudonyms ? &*pseudonyms : nullptr;
+        Pseudonymizer *pseudonyms = nullptr;
+        if (pseudonymFiles)
+            pseudonyms = &pseudonymFiles->begin(report, line.settings,
+                                                inputs.saved.isEmpty() ? ColumnKind::Copied : ColumnKind::Text);
         if (inputs.saved.isEmpty())
-            scoreCsv(line, inputs, streams, writer, report, p);
+            scoreCsv(line, inputs, streams, writer, report, pseudonyms);
         else
-            scoreSavedTests(line, inputs, reserved, writer, report, p);
+            scoreSavedTests(line, inputs, reserved, writer, report, pseudonyms);
         writer.end();
-        // The table first: scores whose pseudonyms cannot be traced back are
-        // not left behind.
-        if (tableWriter) {
-            tableWriter->end();
-            if (!tableToStandardOutput(line) && !tableFile.commit())
-                throw Failure{QStringLiteral("%1 : erreur d'écriture : %2").arg(line.pseudonymTable, SystemErrorText(tableFile.error()))};
-        }
+        // The table first: no pseudonyms are left that cannot be traced back.
+        if (pseudonymFiles)
+            pseudonymFiles->commit();
         if (!toStandardOutput(line) && !file.commit())
             throw Failure{QStringLiteral("%1 : erreur d'écriture : %2").arg(outName, SystemErrorText(file.error()))};
     } catch (const Failure &f) {
         report.finish();
         file.cancel();
-        tableFile.cancel();
+        if (pseudonymFiles)
+            pseudonymFiles->cancel();
         write(streams.err, f.message);
         return 2;
     }

@@ -5,12 +5,11 @@
 #include "encoding.h"
 #include "pseudonyms.h"
 #include "reports.h"
-#include "run.h"
 #include "scoring.h"
 
 #include "restrictions.h"
+#include "scorerun.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -30,23 +29,8 @@ namespace {
 
 const QByteArray Answers = "3;0;1;5;2;4;0;1;2;5;0;3;1;4;2;5;1;0;3;2";
 
-struct Result
-{
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result run(const QStringList &args, const QByteArray &input = {})
-{
-    QByteArray inBytes = input, outBytes, errBytes;
-    QBuffer in(&inBytes), out(&outBytes), err(&errBytes);
-    in.open(QIODevice::ReadOnly);
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    const int status = Run(args, {in, out, err, false});
-    return {status, outBytes, errBytes};
-}
+using test::Result;
+using test::run;
 
 bool writeFile(const QString &path, const QByteArray &bytes, QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner)
 {

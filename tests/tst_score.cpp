@@ -8,13 +8,12 @@
 #include "reportexport.h"
 #include "reports.h"
 #include "rowscorer.h"
-#include "run.h"
 #include "scoring.h"
 #include "windows1252.h"
 
 #include "restrictions.h"
+#include "scorerun.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -46,23 +45,8 @@ QByteArray readData(const QString &name)
     return file.readAll();
 }
 
-struct Result
-{
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result run(const QStringList &args, const QByteArray &input = {})
-{
-    QByteArray inBytes = input, outBytes, errBytes;
-    QBuffer in(&inBytes), out(&outBytes), err(&errBytes);
-    in.open(QIODevice::ReadOnly);
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    const int status = Run(args, {in, out, err, false});
-    return {status, outBytes, errBytes};
-}
+using test::Result;
+using test::run;
 
 QString item(int i)
 {

@@ -35,4 +35,7 @@ bool CloseOutputTarget(qintptr target);
 // The system's error code for a write that failed without one.
 [[nodiscard]] int WriteFailedCode();
 
+// Whether the system tells file names apart by case.
+[[nodiscard]] Qt::CaseSensitivity FileNameCase();
+
 } // namespace belva

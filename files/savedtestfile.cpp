@@ -13,7 +13,8 @@ SavedTestReading ReadSavedTestFile(const QString &path, const QString &shownName
     int error = 0;
     if (!OpenRegularFile(path, file, &error)) {
         SavedTestReading r;
-        r.refusal = QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(path, SystemErrorText(error));
+        r.refusal = QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                        .arg(shownName.isEmpty() ? path : shownName, SystemErrorText(error));
         return r;
     }
     return ReadSavedTest(file, shownName.isEmpty() ? QFileInfo(path).fileName() : shownName);

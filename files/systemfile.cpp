@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "outputfile_p.h"
 
+#include <QFileInfo>
 #include <QIODevice>
 
 namespace belva {
@@ -28,6 +29,30 @@ QString DeviceErrorText(const QIODevice &device, int systemError)
 void ThrowWriteError()
 {
     throw Error(QStringLiteral("Erreur d'écriture dans le flux"));
+}
+
+namespace {
+
+// Where a name leads: the file it names through links, or for a name of
+// nothing yet, its place in its folder.
+QString placeOf(const QString &path, int links = 0)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    if (info.isSymLink() && links < 40) // as many as the system follows
+        return placeOf(info.symLinkTarget(), links + 1);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
+}
+
+} // namespace
+
+bool SameFile(const QString &a, const QString &b)
+{
+    if (RegularFileId(a) == RegularFileId(b))
+        return true;
+    return placeOf(a).compare(placeOf(b), FileNameCase()) == 0;
 }
 
 OutputFile::OutputFile() : d(std::make_unique<Private>()) {}

@@ -67,6 +67,14 @@ struct FileId
 [[nodiscard]] FileId RegularFileId(const QString &path);
 [[nodiscard]] FileId StandardInputFileId();
 
+// Whether two names lead to one file, through links and second names, also
+// when it does not exist yet (two names of one new file in one folder).
+[[nodiscard]] bool SameFile(const QString &a, const QString &b);
+
+// Whether users other than the owner may read the open file (its group
+// included). Windows: false (access lists are not looked into).
+[[nodiscard]] bool OthersMayRead(const QFile &file);
+
 // A file written from beginning to end by a run that may still fail, by the
 // rule every writer of the program follows: a regular file with one name is
 // replaced by a whole new one (owner and mode kept) at commit(), and a new
@@ -83,9 +91,14 @@ public:
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
 
+    // Who may read a file that open() creates: what the system gives new
+    // files, or its owner alone (on POSIX systems; on Windows the folder's
+    // access list applies). A file replaced keeps its mode either way.
+    enum class NewFile { Default, OwnerOnly };
+
     // Opens the file (a named pipe: once it has a reader). false, with
     // error(), when it cannot be opened or created.
-    [[nodiscard]] bool open(const QString &path);
+    [[nodiscard]] bool open(const QString &path, NewFile newFile = NewFile::Default);
     // Where the content goes; DeviceErrorText explains a failed write.
     [[nodiscard]] QIODevice &device();
     // Puts the content in place; false, with error(), when it could not be.

@@ -332,7 +332,18 @@ FileId StandardInputFileId()
     return ::fstat(STDIN_FILENO, &st) == 0 ? regularFileId(st) : FileId();
 }
 
-bool OutputFile::open(const QString &path)
+bool OthersMayRead(const QFile &file)
+{
+    struct stat st;
+    return ::fstat(file.handle(), &st) == 0 && (st.st_mode & (S_IRGRP | S_IROTH)) != 0;
+}
+
+Qt::CaseSensitivity FileNameCase()
+{
+    return Qt::CaseSensitive;
+}
+
+bool OutputFile::open(const QString &path, NewFile newFile)
 {
     cancel();
     int fd;
@@ -349,6 +360,12 @@ bool OutputFile::open(const QString &path)
         errno = 0;
         if (!d->replacement->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             d->error = errno ? errno : EACCES;
+            d->replacement.reset();
+            return false;
+        }
+        if (newFile == NewFile::OwnerOnly && ::fchmod(d->replacement->handle(), S_IRUSR | S_IWUSR) != 0) {
+            d->error = errno;
+            d->replacement->cancelWriting();
             d->replacement.reset();
             return false;
         }

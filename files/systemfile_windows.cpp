@@ -275,7 +275,17 @@ bool beginReplacement(QSaveFile &file, int *error)
 
 } // namespace
 
-bool OutputFile::open(const QString &path)
+bool OthersMayRead(const QFile &)
+{
+    return false;
+}
+
+Qt::CaseSensitivity FileNameCase()
+{
+    return Qt::CaseInsensitive;
+}
+
+bool OutputFile::open(const QString &path, NewFile)
 {
     cancel();
     HANDLE h = openExisting(path);

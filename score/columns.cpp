@@ -67,7 +67,7 @@ void mapItems(const QStringList &names, const Settings &settings, ColumnPlan &pl
             throw HeaderError{wanted.isEmpty()
                                   ? QStringLiteral("la réponse %1 a plusieurs colonnes : %2 ; %3").arg(i + 1).arg(twice.join(QLatin1String(", ")), found)
                                   : QStringLiteral("la colonne « %1 » (--items) est présente %2 fois : %3 ; %4")
-                                        .arg(wanted[i]).arg(cols.size()).arg(twice.join(QLatin1String(", ")), found)};
+                                        .arg(wanted[i], QString::number(cols.size()), twice.join(QLatin1String(", ")), found)};
         }
         if (cols.isEmpty())
             missing << (wanted.isEmpty() ? QString::number(i + 1) : QStringLiteral("« %1 »").arg(wanted[i]));
@@ -89,6 +89,35 @@ qsizetype onlyColumn(const QStringList &names, const char *name)
 {
     const qsizetype at = names.indexOf(QLatin1String(name));
     return at >= 0 && names.indexOf(QLatin1String(name), at + 1) < 0 ? at : -1;
+}
+
+// The columns whose values are identifiers, for pseudonyms; `computed` are
+// those the program writes afresh.
+std::vector<bool> identifierColumns(const QStringList &names, const Settings &settings, const ColumnPlan &plan,
+                                    const std::vector<bool> &computed)
+{
+    std::vector<bool> identifies(size_t(names.size()), false);
+    if (!settings.pseudonymize)
+        return identifies;
+    QStringList missing;
+    for (const QString &wanted : settings.identifiers) {
+        bool found = false;
+        for (qsizetype c = 0; c < names.size(); ++c) {
+            if (names[c].trimmed().compare(wanted, Qt::CaseInsensitive) != 0)
+                continue;
+            if (std::find(plan.items.begin(), plan.items.end(), c) != plan.items.end())
+                throw HeaderError{QStringLiteral("la colonne « %1 » (--identifiers) est une colonne de réponses").arg(names[c])};
+            if (computed[size_t(c)])
+                throw HeaderError{QStringLiteral("la colonne « %1 » (--identifiers) est calculée par le programme").arg(names[c])};
+            identifies[size_t(c)] = found = true;
+        }
+        if (!found)
+            missing << QStringLiteral("« %1 »").arg(wanted);
+    }
+    if (!missing.isEmpty())
+        throw HeaderError{QStringLiteral("colonnes de --identifiers introuvables : %1 ; %2")
+                              .arg(missing.join(QLatin1String(", ")), ColumnsFound(names))};
+    return identifies;
 }
 
 } // namespace
@@ -115,11 +144,16 @@ ColumnPlan PlanColumns(const QStringList &header, const Settings &settings, bool
         plan.output.push_back(from);
         plan.columns.push_back({name, kind});
     };
-    if (fileColumn)
+    std::vector<bool> computed(size_t(header.size()), false);
+    for (qsizetype c = 0; c < header.size() && inPlace; ++c)
+        computed[size_t(c)] = c == errorAt || c == missingAt || std::find(scoreAt.begin(), scoreAt.end(), c) != scoreAt.end();
+    const std::vector<bool> identifies = identifierColumns(header, settings, plan, computed);
+
+    if (fileColumn && !settings.pseudonymize)
         add(QLatin1String(FileColumn), {Source::InputName}, ColumnKind::Text);
     const bool prorate = settings.missing == MissingAnswers::Prorate;
     for (qsizetype c = 0; c < header.size(); ++c) {
-        OutputColumn from{Source::Field, qint32(c)};
+        OutputColumn from{identifies[size_t(c)] ? Source::Pseudonym : Source::Field, qint32(c)};
         ColumnKind kind = ColumnKind::Copied;
         const auto score = std::find(scoreAt.begin(), scoreAt.end(), c);
         if (inPlace && score != scoreAt.end()) {

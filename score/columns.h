@@ -24,6 +24,7 @@ namespace belva::score {
 
 enum class Source : std::uint8_t {
     Field,     // the input's field `index`
+    Pseudonym, // the pseudonym of the input's field `index` (--identifiers)
     InputName, // the name of the input the row comes from
     Score,     // PS, PH, S, DG, Global: `index` 0..4
     Missing,   // the number of items not answered
@@ -55,7 +56,10 @@ struct HeaderError
 
 // The output of a CSV header: its columns (the earlier score columns in
 // place), then those of the scores; Manquantes before Erreur with
-// --missing=prorate; Fichier first when `fileColumn`. Throws HeaderError.
+// --missing=prorate; Fichier first when `fileColumn`, unless pseudonyms are
+// written: then the columns of --identifiers hold pseudonyms, and each name
+// given must be a column that is neither an answer nor computed afresh.
+// Throws HeaderError.
 [[nodiscard]] ColumnPlan PlanColumns(const QStringList &header, const Settings &settings, bool fileColumn);
 
 } // namespace belva::score

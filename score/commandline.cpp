@@ -71,9 +71,45 @@ void apply(CommandLine &line, const QString &option, const QString &value)
         if (value != u"," && value != u".")
             throw UsageError{QStringLiteral("--decimal-separator : « %1 » n'est ni , ni .").arg(value)};
         s.decimalSeparator = value[0];
+    } else if (option == u"--key-file" || option == u"--pseudonym-table") {
+        if (value.isEmpty())
+            throw UsageError{QStringLiteral("%1 : nom de fichier vide").arg(option)};
+        (option == u"--key-file" ? line.keyFile : line.pseudonymTable) = value;
+    } else if (option == u"--identifiers") {
+        QStringList names = value.split(u',');
+        for (QString &name : names)
+            name = name.trimmed();
+        if (names.contains(QString()))
+            throw UsageError{QStringLiteral("--identifiers : « %1 » contient un nom de colonne vide").arg(value)};
+        for (qsizetype i = 0; i < names.size(); ++i)
+            for (qsizetype j = 0; j < i; ++j)
+                if (names[i].compare(names[j], Qt::CaseInsensitive) == 0)
+                    throw UsageError{QStringLiteral("--identifiers : « %1 » est donné deux fois").arg(names[i])};
+        s.identifiers = names;
     } else {
         throw UsageError{QStringLiteral("option inconnue « %1 »").arg(option)};
     }
+}
+
+// The options of pseudonyms go together; the key never comes from the
+// command line, where other users see it.
+void checkPseudonymOptions(const CommandLine &line)
+{
+    if (!line.settings.pseudonymize) {
+        const QString without = QStringLiteral("%1 ne s'emploie qu'avec --pseudonymize");
+        if (!line.keyFile.isEmpty())
+            throw UsageError{without.arg(QLatin1String("--key-file"))};
+        if (!line.settings.identifiers.isEmpty())
+            throw UsageError{without.arg(QLatin1String("--identifiers"))};
+        if (!line.pseudonymTable.isEmpty())
+            throw UsageError{without.arg(QLatin1String("--pseudonym-table"))};
+        return;
+    }
+    if (line.keyFile.isEmpty())
+        throw UsageError{QStringLiteral("--pseudonymize demande --key-file FICHIER : la clé est la première ligne de ce "
+                                        "fichier, jamais sur la ligne de commande")};
+    if (line.pseudonymTable == u"-" && (line.output.isEmpty() || line.output == u"-"))
+        throw UsageError{QStringLiteral("--pseudonym-table - : la sortie standard reçoit déjà les scores")};
 }
 
 } // namespace
@@ -83,7 +119,9 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     static const QStringList withValue = {QStringLiteral("-o"), QStringLiteral("--output"), QStringLiteral("--missing"),
                                           QStringLiteral("--items"), QStringLiteral("--delimiter"),
                                           QStringLiteral("--encoding"), QStringLiteral("--output-encoding"),
-                                          QStringLiteral("--na"), QStringLiteral("--decimal-separator")};
+                                          QStringLiteral("--na"), QStringLiteral("--decimal-separator"),
+                                          QStringLiteral("--key-file"), QStringLiteral("--identifiers"),
+                                          QStringLiteral("--pseudonym-table")};
     CommandLine line;
     // Help is given whatever else the command line holds.
     for (const QString &arg : arguments) {
@@ -107,6 +145,10 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         }
         if (arg == u"-r" || arg == u"--recursive") {
             line.settings.recursive = true;
+            continue;
+        }
+        if (arg == u"--pseudonymize") {
+            line.settings.pseudonymize = true;
             continue;
         }
         QString option = arg;
@@ -134,6 +176,7 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         throw UsageError{QStringLiteral("aucune entrée : donnez un fichier CSV, des tests enregistrés ou - pour l'entrée standard")};
     if (line.inputs.count(QStringLiteral("-")) > 1)
         throw UsageError{QStringLiteral("l'entrée standard (-) est donnée plusieurs fois")};
+    checkPseudonymOptions(line);
     return line;
 }
 
@@ -176,6 +219,17 @@ QString HelpText()
         "      --decimal-separator ,|.\n"
         "                             séparateur décimal des scores (défaut : « , » si le\n"
         "                             séparateur du CSV est « ; », sinon « . »)\n"
+        "      --pseudonymize         remplace les noms des patients par des pseudonymes\n"
+        "                             (voir Pseudonymisation plus bas)\n"
+        "      --key-file FICHIER     la clé des pseudonymes : la première ligne de\n"
+        "                             FICHIER, au moins 16 octets (jamais sur la ligne\n"
+        "                             de commande, que les autres utilisateurs voient)\n"
+        "      --identifiers COL,...  les colonnes du CSV qui identifient un patient\n"
+        "                             (majuscules et minuscules confondues)\n"
+        "      --pseudonym-table FICHIER\n"
+        "                             écrit aussi la correspondance Pseudonyme;Nom\n"
+        "                             (CSV en UTF-8 avec BOM), à garder à la clinique ;\n"
+        "                             écrite entière ou pas du tout, comme avec -o\n"
         "  -r, --recursive            lit aussi les sous-dossiers des dossiers donnés\n"
         "  -h, --help                 affiche cette aide\n"
         "\n"
@@ -187,11 +241,31 @@ QString HelpText()
         "Code de sortie : 0 tout est calculé, 1 des lignes ont échoué (les autres sont\n"
         "écrites), 2 erreur d'usage, de lecture ou d'écriture.\n"
         "\n"
+        "Pseudonymisation (--pseudonymize --key-file FICHIER) : Patient (tests\n"
+        "enregistrés) ou les colonnes de --identifiers (CSV, obligatoire) deviennent\n"
+        "« P- » et les 16 premiers chiffres hexadécimaux de HMAC-SHA256(clé, nom en\n"
+        "UTF-8) ; le nom est d'abord normalisé : blancs retirés au début et à la fin,\n"
+        "chaque suite de blancs réduite à une espace, lettres en minuscules (pliage\n"
+        "simple d'Unicode), accents gardés. Un même patient a le même pseudonyme dans\n"
+        "tous les fichiers avec la même clé, un autre avec une autre clé ; un nom vide\n"
+        "reste vide. La colonne Fichier est omise et Erreur ne nomme aucun fichier\n"
+        "(l'erreur standard, si). Ne protège pas : les dates, réponses et scores,\n"
+        "gardés tels quels (une date peut identifier : à l'étude de décider), les\n"
+        "autres colonnes copiées du CSV (texte libre, commentaires, nom dans une autre\n"
+        "colonne : nommez-les dans --identifiers), l'ordre des lignes (celui des noms\n"
+        "de fichiers pour des tests enregistrés), les petites études et les scores\n"
+        "rares qui désignent un patient. Qui a la clé peut retrouver un pseudonyme à\n"
+        "partir d'un nom : gardez-la, et la table, à la clinique.\n"
+        "\n"
         "Exemples :\n"
         "  belvamg-score etude.csv -o scores.csv\n"
         "  belvamg-score --missing=prorate --na=-99 etude.csv -o scores.csv\n"
         "  belvamg-score --items=R1,R2,R3,R4,R5,R6,R7,R8,R9,R10,R11,R12,R13,R14,R15,R16,R17,R18,R19,R20 etude.csv\n"
         "  belvamg-score --recursive tests/ -o scores.csv\n"
+        "  belvamg-score --pseudonymize --key-file cle.txt --pseudonym-table table.csv\n"
+        "                tests/ -o scores.csv\n"
+        "  belvamg-score --pseudonymize --key-file cle.txt --identifiers=Nom,Prénom\n"
+        "                etude.csv -o scores.csv\n"
         "  export-etude | belvamg-score - > scores.csv\n");
 }
 

@@ -12,6 +12,8 @@ struct CommandLine
     Settings settings;
     QString output;     // empty: standard output
     QStringList inputs; // "-" for standard input
+    QString keyFile;        // --key-file, with --pseudonymize
+    QString pseudonymTable; // --pseudonym-table: empty, none
     bool help = false;
 };
 

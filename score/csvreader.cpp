@@ -77,7 +77,7 @@ CsvReader::~CsvReader()
 
 Failure CsvReader::failure(qint64 line, const QString &message) const
 {
-    return Failure{QStringLiteral("%1:%2: %3").arg(m_name).arg(line).arg(message)};
+    return Failure{QStringLiteral("%1:%2: %3").arg(m_name, QString::number(line), message)};
 }
 
 void CsvReader::read(CsvRowHandler &handler)

@@ -1,6 +1,7 @@
 #include "csvscorer.h"
 
 #include "failure.h"
+#include "pseudonyms.h"
 #include "report.h"
 #include "rowsink.h"
 
@@ -47,7 +48,7 @@ private:
     void checkText(const CsvRow &row);
     [[nodiscard]] Failure failure(const CsvRow &row, const QString &message) const
     {
-        return Failure{QStringLiteral("%1:%2: %3").arg(m_name).arg(row.line()).arg(message)};
+        return Failure{QStringLiteral("%1:%2: %3").arg(m_name, QString::number(row.line()), message)};
     }
 
     CsvScorer &m_s;
@@ -59,6 +60,7 @@ private:
 
     // The row being written: a value for each output column.
     std::vector<QByteArrayView> m_values;
+    std::vector<Pseudonym> m_pseudonyms;
     QByteArray m_error;
     char m_missing[2] = {};
 };
@@ -118,6 +120,7 @@ qsizetype CsvScorer::Input::header(const CsvRow &row)
                              QStringLiteral("colonnes PS, PH, S, DG, Global et Erreur déjà présentes : calculées à "
                                             "nouveau à leur place"));
     m_values.resize(m_s.m_plan.output.size());
+    m_pseudonyms.resize(m_s.m_plan.output.size());
     m_columns = names.size();
     return m_columns;
 }
@@ -175,6 +178,10 @@ void CsvScorer::Input::row(const CsvRow &row)
         case Source::Field:
             value = convert ? m_text.utf8(row.field(from.index)) : row.field(from.index);
             break;
+        case Source::Pseudonym:
+            m_pseudonyms[c] = m_s.m_pseudonyms->of(convert ? m_text.utf8(row.field(from.index)) : row.field(from.index));
+            value = m_pseudonyms[c].view();
+            break;
         case Source::InputName:
             value = m_nameUtf8;
             break;
@@ -195,9 +202,11 @@ void CsvScorer::Input::row(const CsvRow &row)
     ++m_s.m_rows;
 }
 
-CsvScorer::CsvScorer(const Settings &settings, RowSink &sink, Report &report, bool fileColumn)
-    : m_settings(settings), m_sink(sink), m_report(report), m_fileColumn(fileColumn)
+CsvScorer::CsvScorer(const Settings &settings, RowSink &sink, Report &report, bool fileColumn,
+                     Pseudonymizer *pseudonyms)
+    : m_settings(settings), m_sink(sink), m_report(report), m_fileColumn(fileColumn), m_pseudonyms(pseudonyms)
 {
+    Q_ASSERT(pseudonyms || !settings.pseudonymize);
 }
 
 void CsvScorer::read(QIODevice &in, const QString &name)

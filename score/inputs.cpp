@@ -34,9 +34,9 @@ bool looksSaved(const QString &path)
 
 } // namespace
 
-Failure OutputIsInput(const QString &input)
+Failure OutputIsInput(const QString &input, const QString &role)
 {
-    return Failure{QStringLiteral("%1 : c'est aussi le fichier de sortie (-o) : rien n'est écrit, choisissez un autre nom").arg(input)};
+    return Failure{QStringLiteral("%1 : c'est aussi %2 : rien n'est écrit, choisissez un autre nom").arg(input, role)};
 }
 
 Inputs ClassifyInputs(const QStringList &arguments)
@@ -88,9 +88,16 @@ Inputs ClassifyInputs(const QStringList &arguments)
     return inputs;
 }
 
-SavedTestFiles::SavedTestFiles(const QStringList &given, bool recursive, Report *report, const FileId &output)
-    : m_given(given), m_recursive(recursive), m_report(report), m_output(output)
+SavedTestFiles::SavedTestFiles(const QStringList &given, bool recursive, Report *report, std::vector<ReservedFile> reserved)
+    : m_given(given), m_recursive(recursive), m_report(report), m_reserved(std::move(reserved))
 {
+}
+
+void SavedTestFiles::checkNotReserved(const QString &path, const FileId &id) const
+{
+    for (const ReservedFile &r : m_reserved)
+        if (id == r.id)
+            throw OutputIsInput(path, r.role);
 }
 
 void SavedTestFiles::skip(const QString &path, const QString &why)
@@ -122,8 +129,8 @@ bool SavedTestFiles::next(QString *path)
                 return false;
             const QString &given = m_given[m_nextGiven++];
             const EntryInfo info = InspectEntry(given);
-            if (info.kind == EntryKind::File && info.id == m_output)
-                throw OutputIsInput(given);
+            if (info.kind == EntryKind::File)
+                checkNotReserved(given, info.id);
             if (info.kind != EntryKind::Folder && info.kind != EntryKind::LinkToFolder) {
                 *path = given;
                 return true;
@@ -146,8 +153,7 @@ bool SavedTestFiles::next(QString *path)
         const EntryInfo info = InspectEntry(entry);
         switch (info.kind) {
         case EntryKind::File:
-            if (info.id == m_output)
-                throw OutputIsInput(entry);
+            checkNotReserved(entry, info.id);
             if (isTxt(name)) {
                 *path = entry;
                 return true;

@@ -24,8 +24,16 @@ struct Inputs
 };
 [[nodiscard]] Inputs ClassifyInputs(const QStringList &arguments);
 
-// The refusal of an input that is also the output.
-[[nodiscard]] Failure OutputIsInput(const QString &input);
+// A file the run writes, or reads its key from, which no input may be.
+struct ReservedFile
+{
+    FileId id;
+    QString role; // "le fichier de sortie (-o)"
+};
+inline const QString OutputRole = QStringLiteral("le fichier de sortie (-o)");
+
+// The refusal of an input that is also the output, or another reserved file.
+[[nodiscard]] Failure OutputIsInput(const QString &input, const QString &role = OutputRole);
 
 // The saved tests that files and folders name, in their order: each
 // folder's entries in the order of their names, sub-folders among them with
@@ -35,11 +43,11 @@ struct Inputs
 class SavedTestFiles
 {
 public:
-    // `output`: the file written, which no input may be.
-    SavedTestFiles(const QStringList &given, bool recursive, Report *report, const FileId &output);
+    // `reserved`: the files written and the key, which no input may be.
+    SavedTestFiles(const QStringList &given, bool recursive, Report *report, std::vector<ReservedFile> reserved);
 
     // The next saved test; false at the end. Throws Failure for a folder
-    // named on the command line that cannot be read, or for the output.
+    // named on the command line that cannot be read, or for a reserved file.
     [[nodiscard]] bool next(QString *path);
 
 private:
@@ -51,12 +59,13 @@ private:
     };
     [[nodiscard]] bool enter(const QString &folder, bool given);
     void skip(const QString &path, const QString &why);
+    void checkNotReserved(const QString &path, const FileId &id) const;
 
     const QStringList m_given;
     qsizetype m_nextGiven = 0;
     const bool m_recursive;
     Report *const m_report;
-    const FileId m_output;
+    const std::vector<ReservedFile> m_reserved;
     std::vector<Folder> m_folders;
 };
 

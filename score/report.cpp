@@ -51,12 +51,12 @@ Report::Report(QIODevice &errors, bool showProgress) : m_errors(errors), m_showP
 void Report::rowFailed(const QString &file, qint64 line, const QString &message)
 {
     ++m_failedRows;
-    print(QStringLiteral("%1:%2: %3\n").arg(file).arg(line).arg(message));
+    print(QStringLiteral("%1:%2: %3\n").arg(file, QString::number(line), message));
 }
 
 void Report::warning(const QString &file, qint64 line, const QString &message)
 {
-    print(QStringLiteral("%1:%2: %3\n").arg(file).arg(line).arg(message));
+    print(QStringLiteral("%1:%2: %3\n").arg(file, QString::number(line), message));
 }
 
 void Report::note(const QString &line)

@@ -200,9 +200,11 @@ QStringList RowScorer::scoreTexts(const std::array<QString, ItemCount> &answers,
             continue;
         }
         if (value < LowestAnswer || value > HighestAnswer) {
-            problems << QStringLiteral("%1 : %2 est hors de l'échelle %3 à %4").arg(column, quoted(text)).arg(LowestAnswer).arg(HighestAnswer);
+            problems << QStringLiteral("%1 : %2 est hors de l'échelle %3 à %4")
+                            .arg(column, quoted(text), QString::number(LowestAnswer), QString::number(HighestAnswer));
         } else if (whole.size() != 1) {
-            problems << QStringLiteral("%1 : '%2' n'est pas une réponse de %3 à %4").arg(column, quoted(text)).arg(LowestAnswer).arg(HighestAnswer);
+            problems << QStringLiteral("%1 : '%2' n'est pas une réponse de %3 à %4")
+                            .arg(column, quoted(text), QString::number(LowestAnswer), QString::number(HighestAnswer));
         } else {
             values[size_t(i)] = value;
             given[size_t(i)] = true;

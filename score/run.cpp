@@ -5,11 +5,14 @@
 #include "csvwriter.h"
 #include "failure.h"
 #include "inputs.h"
+#include "pseudonymfiles.h"
 #include "report.h"
 #include "savedtests.h"
 #include "systemfile.h"
 
 #include <QFile>
+
+#include <optional>
 
 namespace belva::score {
 
@@ -28,27 +31,28 @@ bool toStandardOutput(const CommandLine &line)
     return line.output.isEmpty() || line.output == u"-";
 }
 
-// No input may be the output (saved tests are checked as their folders are
-// walked): it would be read while it is written.
-void checkOutputIsNoInput(const Inputs &inputs, const FileId &output)
+// No input may be the output, nor the pseudonyms' key or table (saved tests
+// are checked as their folders are walked): it would be read while it is
+// written, or copied out.
+void checkOutputIsNoInput(const Inputs &inputs, const std::vector<ReservedFile> &reserved)
 {
-    if (!output.valid)
-        return;
     for (const QString &input : inputs.csv) {
         const FileId id = input == u"-" ? StandardInputFileId() : RegularFileId(input);
-        if (id == output)
-            throw OutputIsInput(input == u"-" ? StandardInput : input);
+        for (const ReservedFile &r : reserved)
+            if (id == r.id)
+                throw OutputIsInput(input == u"-" ? StandardInput : input, r.role);
     }
 }
 
-void scoreCsv(const CommandLine &line, const Inputs &inputs, const Streams &streams, RowSink &sink, Report &report)
+void scoreCsv(const CommandLine &line, const Inputs &inputs, const Streams &streams, RowSink &sink, Report &report,
+              Pseudonymizer *pseudonyms)
 {
-    const bool fileColumn = inputs.csv.size() > 1;
+    const bool fileColumn = inputs.csv.size() > 1 && !pseudonyms;
     if (fileColumn)
         for (const QString &input : inputs.csv)
             sink.willWrite(input == u"-" ? StandardInput : input);
     report.setTotalWork(inputs.csvBytes);
-    CsvScorer scorer(line.settings, sink, report, fileColumn);
+    CsvScorer scorer(line.settings, sink, report, fileColumn, pseudonyms);
     for (const QString &input : inputs.csv) {
         if (input == u"-") {
             scorer.read(streams.in, StandardInput);
@@ -62,22 +66,24 @@ void scoreCsv(const CommandLine &line, const Inputs &inputs, const Streams &stre
     }
 }
 
-void scoreSavedTests(const CommandLine &line, const Inputs &inputs, const FileId &output, RowSink &sink, Report &report)
+void scoreSavedTests(const CommandLine &line, const Inputs &inputs, const std::vector<ReservedFile> &reserved,
+                     RowSink &sink, Report &report, Pseudonymizer *pseudonyms)
 {
     // A first walk, telling nothing, finds the output among the inputs and
     // the names the output will hold before anything is written.
     qint64 count = 0;
     {
-        SavedTestFiles ahead(inputs.saved, line.settings.recursive, nullptr, output);
+        SavedTestFiles ahead(inputs.saved, line.settings.recursive, nullptr, reserved);
         for (QString path; ahead.next(&path); ++count)
-            sink.willWrite(path);
+            if (!pseudonyms)
+                sink.willWrite(path);
     }
     if (count == 0)
         throw Failure{QStringLiteral("%1 : aucun test enregistré (.txt) dans ce dossier").arg(inputs.saved.first())};
     report.setTotalWork(count);
 
-    SavedTestScorer scorer(line.settings, sink, report);
-    SavedTestFiles files(inputs.saved, line.settings.recursive, &report, output);
+    SavedTestScorer scorer(line.settings, sink, report, pseudonyms);
+    SavedTestFiles files(inputs.saved, line.settings.recursive, &report, reserved);
     for (QString path; files.next(&path);)
         scorer.score(path);
 }
@@ -88,7 +94,8 @@ int Run(const QStringList &arguments, const Streams &streams)
 {
     CommandLine line;
     Inputs inputs;
-    FileId outputId;
+    std::vector<ReservedFile> reserved;
+    std::optional<PseudonymFiles> pseudonymFiles;
     try {
         line = ParseCommandLine(arguments);
         if (line.help) {
@@ -96,9 +103,11 @@ int Run(const QStringList &arguments, const Streams &streams)
             return 0;
         }
         inputs = ClassifyInputs(line.inputs);
+        if (line.settings.pseudonymize)
+            pseudonymFiles.emplace(line, inputs).reserve(reserved);
         if (!toStandardOutput(line))
-            outputId = RegularFileId(line.output);
-        checkOutputIsNoInput(inputs, outputId);
+            reserved.push_back({RegularFileId(line.output), OutputRole});
+        checkOutputIsNoInput(inputs, reserved);
     } catch (const UsageError &e) {
         write(streams.err, QStringLiteral("belvamg-score : %1").arg(e.message));
         write(streams.err, QStringLiteral("Essayez « belvamg-score --help »."));
@@ -119,20 +128,33 @@ int Run(const QStringList &arguments, const Streams &streams)
         out = &file.device();
         outName = line.output;
     }
+    if (QString message; pseudonymFiles && !pseudonymFiles->open(streams.out, &message)) {
+        write(streams.err, message);
+        return 2;
+    }
 
     Report report(streams.err, streams.errIsTerminal);
     CsvWriter writer(*out, outName, line.settings.outputEncoding, report);
     try {
+        Pseudonymizer *pseudonyms = nullptr;
+        if (pseudonymFiles)
+            pseudonyms = &pseudonymFiles->begin(report, line.settings,
+                                                inputs.saved.isEmpty() ? ColumnKind::Copied : ColumnKind::Text);
         if (inputs.saved.isEmpty())
-            scoreCsv(line, inputs, streams, writer, report);
+            scoreCsv(line, inputs, streams, writer, report, pseudonyms);
         else
-            scoreSavedTests(line, inputs, outputId, writer, report);
+            scoreSavedTests(line, inputs, reserved, writer, report, pseudonyms);
         writer.end();
+        // The table first: no pseudonyms are left that cannot be traced back.
+        if (pseudonymFiles)
+            pseudonymFiles->commit();
         if (!toStandardOutput(line) && !file.commit())
             throw Failure{QStringLiteral("%1 : erreur d'écriture : %2").arg(outName, SystemErrorText(file.error()))};
     } catch (const Failure &f) {
         report.finish();
         file.cancel();
+        if (pseudonymFiles)
+            pseudonymFiles->cancel();
         write(streams.err, f.message);
         return 2;
     }

@@ -1,5 +1,6 @@
 #include "savedtests.h"
 
+#include "pseudonyms.h"
 #include "report.h"
 #include "rowsink.h"
 #include "savedtestfile.h"
@@ -25,12 +26,19 @@ int answerLine(int item)
     return 1;
 }
 
+// Where a refusal names the file when the output must not: no path holds
+// this character.
+const QString FileMarker(QChar(u'\0'));
+const QString FileNotNamed = QStringLiteral("(nom retiré)");
+
 } // namespace
 
-SavedTestScorer::SavedTestScorer(const Settings &settings, RowSink &sink, Report &report)
+SavedTestScorer::SavedTestScorer(const Settings &settings, RowSink &sink, Report &report, Pseudonymizer *pseudonyms)
     : m_settings(settings), m_sink(sink), m_report(report), m_delimiter(settings.delimiter ? settings.delimiter : ';'),
-      m_scorer(settings.missing, DecimalSeparatorFor(settings, m_delimiter), settings.missingCodes)
+      m_scorer(settings.missing, DecimalSeparatorFor(settings, m_delimiter), settings.missingCodes),
+      m_pseudonyms(pseudonyms)
 {
+    Q_ASSERT(pseudonyms || !settings.pseudonymize);
     for (int i = 0; i < ItemCount; ++i)
         m_columns[size_t(i)] = QStringLiteral("q%1").arg(i + 1);
 }
@@ -40,6 +48,8 @@ void SavedTestScorer::begin()
     std::vector<Column> columns{{QLatin1String(FileColumn), ColumnKind::Text},
                                 {QStringLiteral("Patient"), ColumnKind::Text},
                                 {QStringLiteral("Date"), ColumnKind::Text}};
+    if (m_pseudonyms)
+        columns.erase(columns.begin());
     for (const QString &item : m_columns)
         columns.push_back({item, ColumnKind::Answer});
     for (const char *score : ScoreColumns)
@@ -57,7 +67,7 @@ void SavedTestScorer::score(const QString &path)
 {
     if (!m_begun)
         begin();
-    const SavedTestReading reading = ReadSavedTestFile(path, path);
+    const SavedTestReading reading = ReadSavedTestFile(path, m_pseudonyms ? FileMarker : path);
     ScoreTexts scores{};
     QStringList messages;
     int unanswered = 0;
@@ -87,12 +97,20 @@ void SavedTestScorer::score(const QString &path)
         messages << reading.refusal;
     }
 
-    const QString error = messages.join(QLatin1String(" ; "));
-    std::vector<QByteArray> texts{path.toUtf8(), fields.patient.toUtf8(), fields.date.toUtf8()};
+    QString error = messages.join(QLatin1String(" ; "));
+    QByteArray errorText;
+    std::vector<QByteArray> texts;
+    if (m_pseudonyms) {
+        errorText = QString(error).replace(FileMarker, FileNotNamed).toUtf8();
+        error.replace(FileMarker, path);
+        texts = {m_pseudonyms->of(fields.patient).view().toByteArray(), fields.date.toUtf8()};
+    } else {
+        errorText = error.toUtf8();
+        texts = {path.toUtf8(), fields.patient.toUtf8(), fields.date.toUtf8()};
+    }
     for (const QString &answer : fields.answers)
         texts.push_back(answer.toUtf8());
     const QByteArray missing = reading.ok() ? QByteArray::number(unanswered) : QByteArray();
-    const QByteArray errorText = error.toUtf8();
     std::vector<QByteArrayView> values(texts.begin(), texts.end());
     for (const ScoreText &s : scores)
         values.push_back(s.view());

@@ -21,6 +21,10 @@ struct Settings
     OutputEncoding outputEncoding = OutputEncoding::LikeInput;
     QChar decimalSeparator;                       // null: ',' when the delimiter is ';', '.' otherwise
     bool recursive = false;                       // folders: their sub-folders too
+    // Pseudonyms in place of the patients' names: saved tests' Patient, or
+    // the CSV columns named by `identifiers`; no Fichier column.
+    bool pseudonymize = false;
+    QStringList identifiers;
 };
 
 [[nodiscard]] inline QChar DecimalSeparatorFor(const Settings &settings, char delimiter)

@@ -123,7 +123,7 @@ SavedTestReading refused(const QString &fileName, int line)
 {
     SavedTestReading r;
     r.line = line;
-    r.refusal = QStringLiteral("\"%1\" n'est pas un test BELVA MG enregistré (ligne %2).").arg(fileName).arg(line);
+    r.refusal = QStringLiteral("\"%1\" n'est pas un test BELVA MG enregistré (ligne %2).").arg(fileName, QString::number(line));
     return r;
 }
 
@@ -132,8 +132,7 @@ SavedTestReading scoresDiffer(const QString &fileName, int line)
     SavedTestReading r;
     r.line = line;
     r.refusal = QStringLiteral("Les scores enregistrés dans \"%1\" ne correspondent pas à ses réponses (ligne %2).")
-                    .arg(fileName)
-                    .arg(line);
+                    .arg(fileName, QString::number(line));
     return r;
 }
 
@@ -141,8 +140,7 @@ SavedTestReading tooLarge(const QString &fileName)
 {
     SavedTestReading r;
     r.refusal = QStringLiteral("\"%1\" n'est pas un test BELVA MG enregistré : il dépasse %2 Kio.")
-                    .arg(fileName)
-                    .arg(SavedTestMaxBytes / 1024);
+                    .arg(fileName, QString::number(SavedTestMaxBytes / 1024));
     return r;
 }
 

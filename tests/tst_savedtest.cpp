@@ -134,19 +134,21 @@ void TestSavedTest::refused()
     QFETCH(int, line);
     QFETCH(Kind, kind);
 
-    const SavedTestReading r = ReadSavedTest(QByteArrayView(bytes), QStringLiteral("test.txt"));
+    // A name holding "%1" is shown as it is.
+    const SavedTestReading r = ReadSavedTest(QByteArrayView(bytes), QStringLiteral("test%1.txt"));
     QVERIFY(!r.ok());
     QCOMPARE(r.line, line);
+    const QString lineText = QString::number(line);
     switch (kind) {
     case Shape:
-        QCOMPARE(r.refusal, QStringLiteral("\"test.txt\" n'est pas un test BELVA MG enregistré (ligne %1).").arg(line));
+        QCOMPARE(r.refusal, u"\"test%1.txt\" n'est pas un test BELVA MG enregistré (ligne "_s + lineText + u")."_s);
         break;
     case Scores:
-        QCOMPARE(r.refusal, QStringLiteral("Les scores enregistrés dans \"test.txt\" ne correspondent pas à ses "
-                                           "réponses (ligne %1).").arg(line));
+        QCOMPARE(r.refusal, u"Les scores enregistrés dans \"test%1.txt\" ne correspondent pas à ses réponses (ligne "_s
+                                + lineText + u")."_s);
         break;
     case Size:
-        QCOMPARE(r.refusal, QStringLiteral("\"test.txt\" n'est pas un test BELVA MG enregistré : il dépasse 64 Kio."));
+        QCOMPARE(r.refusal, QStringLiteral("\"test%1.txt\" n'est pas un test BELVA MG enregistré : il dépasse 64 Kio."));
         break;
     }
 }

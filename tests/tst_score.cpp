@@ -8,13 +8,12 @@
 #include "reportexport.h"
 #include "reports.h"
 #include "rowscorer.h"
-#include "run.h"
 #include "scoring.h"
 #include "windows1252.h"
 
 #include "restrictions.h"
+#include "scorerun.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -46,23 +45,8 @@ QByteArray readData(const QString &name)
     return file.readAll();
 }
 
-struct Result
-{
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result run(const QStringList &args, const QByteArray &input = {})
-{
-    QByteArray inBytes = input, outBytes, errBytes;
-    QBuffer in(&inBytes), out(&outBytes), err(&errBytes);
-    in.open(QIODevice::ReadOnly);
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    const int status = Run(args, {in, out, err, false});
-    return {status, outBytes, errBytes};
-}
+using test::Result;
+using test::run;
 
 QString item(int i)
 {
@@ -672,6 +656,8 @@ void TestScore::namesKeptOffTheTerminal_data()
     QByteArray row = header(u"id"_s) + "P1;3;0;1;5;2;4;x;1;2;5;0;3;1;4;2;5;1;0;3;2\n";
     QTest::newRow("file name with an escape and a line end")
         << u"a\x1b[31m\nb.csv"_s << row << u"a\\x1B[31m\\nb.csv:2: q7 : 'x' n'est pas une valeur entière correcte\n"_s;
+    QTest::newRow("file name holding %1 and %2") << u"a%1b%2.csv"_s << row
+                                                 << u"a%1b%2.csv:2: q7 : 'x' n'est pas une valeur entière correcte\n"_s;
     QTest::newRow("header names with a bell and a turned-around mark")
         << u"etude.csv"_s << QByteArray("id\x07;\xe2\x80\xae" "a\n")
         << u"etude.csv:1: pas de colonne pour les réponses 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, "

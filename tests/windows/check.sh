@@ -497,6 +497,11 @@ score_cases() {
         # shellcheck disable=SC2086
         run_both /dev/null $args
     done
+    # Pseudonyms: the same folding and HMAC as on Linux.
+    printf '0123456789abcdef0123456789abcdef\r\n' >"$data/cle.txt"
+    chmod 600 "$data/cle.txt"
+    run_both /dev/null --pseudonymize --key-file cle.txt --identifiers=Nom excel-fr.csv excel-fr.csv
+    run_both /dev/null --pseudonymize --key-file cle.txt saved
     run_both "$data/failures.csv" -
     rm -f "$data/scores.csv"
     run_both /dev/null -o scores.csv excel-fr.csv

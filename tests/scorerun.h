@@ -1,0 +1,31 @@
+#pragma once
+
+// belvamg-score run in the test's own process, its standard streams buffers.
+
+#include "run.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QStringList>
+
+namespace belva::test {
+
+struct Result
+{
+    int status;
+    QByteArray out;
+    QByteArray err;
+};
+
+inline Result run(const QStringList &args, const QByteArray &input = {})
+{
+    QByteArray inBytes = input, outBytes, errBytes;
+    QBuffer in(&inBytes), out(&outBytes), err(&errBytes);
+    in.open(QIODevice::ReadOnly);
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    const int status = score::Run(args, {in, out, err, false});
+    return {status, outBytes, errBytes};
+}
+
+} // namespace belva::test

@@ -9,6 +9,7 @@ namespace belva::score {
 
 enum class TextEncoding { Detect, Utf8, Windows1252 };
 enum class OutputEncoding { LikeInput, Utf8, Utf8WithBom, Windows1252 };
+enum class OutputFormat { Csv, Sav, Dta }; // CSV, SPSS, Stata 14 and later
 
 // What the command line sets.
 struct Settings
@@ -21,6 +22,8 @@ struct Settings
     OutputEncoding outputEncoding = OutputEncoding::LikeInput;
     QChar decimalSeparator;                       // null: ',' when the delimiter is ';', '.' otherwise
     bool recursive = false;                       // folders: their sub-folders too
+    OutputFormat format = OutputFormat::Csv;      // --format
+    bool reliability = false;                     // --reliability: the scales' reliability instead of the rows
 };
 
 [[nodiscard]] inline QChar DecimalSeparatorFor(const Settings &settings, char delimiter)

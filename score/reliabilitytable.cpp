@@ -95,7 +95,7 @@ void ReliabilityTable::end()
                                          "faut au moins 2 : ses chiffres restent vides")
                               .arg(code)
                               .arg(n)
-                              .arg(n == 1 ? QLatin1String() : QLatin1String("s")));
+                              .arg(n > 1 ? QLatin1String("s") : QLatin1String()));
             writeScale(int(d), nullptr);
             continue;
         }

@@ -8,6 +8,7 @@
 #include "values.h"
 #include "varnames.h"
 
+#include <QHash>
 #include <QIODevice>
 
 #include <readstat.h>
@@ -22,9 +23,48 @@ namespace {
 
 constexpr std::uint8_t NoAnswer = 0xFF;
 constexpr size_t BlockSize = 256 * 1024;
-// The longest texts each format holds, in bytes.
-constexpr size_t LongestSavText = 32767;
+// The longest texts each format holds, in bytes. An SPSS text longer than
+// 255 bytes is stored in segments of 252, each under a name of its own that
+// ReadStat makes from a letter or digit for the segment: 35 segments at most
+// before the names come round again.
+constexpr size_t SegmentBytes = 252;
+constexpr size_t LongestSavText = 36 * SegmentBytes;
 constexpr size_t LongestDtaText = 2045;
+
+// The names ReadStat gives an SPSS file's variables in its dictionary of
+// eight-character names: the name's first eight characters in capitals (or
+// V<number>_A when taken), and for each further segment of a long text, the
+// first five of those and a digit or letter. It does not look whether a
+// segment's name is another variable's: the first such meeting is returned,
+// as the indexes of the two variables, or {-1, -1}.
+std::pair<int, int> sameSpssNames(const std::vector<QString> &names, const std::vector<size_t> &widths)
+{
+    QHash<QByteArray, int> taken;
+    std::vector<QByteArray> shortNames;
+    for (size_t i = 0; i < names.size(); ++i) {
+        QByteArray name = names[i].left(8).toUpper().toLatin1();
+        if (taken.contains(name)) {
+            name = "V" + QByteArray::number(int((i + 1) % 100000)) + "_A";
+            if (taken.contains(name))
+                return {taken.value(name), int(i)};
+        }
+        taken.insert(name, int(i));
+        shortNames.push_back(name);
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (widths[i] <= 255)
+            continue;
+        const size_t segments = (widths[i] + SegmentBytes - 1) / SegmentBytes;
+        for (size_t s = 1; s < segments; ++s) {
+            const int letter = int(s % 36);
+            const QByteArray name = shortNames[i].left(5) + char(letter < 10 ? '0' + letter : 'A' + letter - 10);
+            if (taken.contains(name))
+                return {taken.value(name), int(i)};
+            taken.insert(name, int(i));
+        }
+    }
+    return {-1, -1};
+}
 
 // A text cut to at most `bytes` bytes and `characters` characters, whole
 // characters only.
@@ -71,6 +111,7 @@ struct StatFileWriter::Variable
     QString label;
     size_t widest = 0;
     bool numbers = true;
+    bool negative = false;
     std::uint8_t integerDigits = 0;
     std::uint8_t decimals = 0;
     readstat_variable_t *variable = nullptr;
@@ -209,6 +250,7 @@ void StatFileWriter::row(const QByteArrayView *values)
                 if (const std::optional<Number> n = ReadNumber(value, m_separator)) {
                     v.integerDigits = qMax(v.integerDigits, n->integerDigits);
                     v.decimals = qMax(v.decimals, n->decimals);
+                    v.negative |= n->value < 0;
                 } else {
                     v.numbers = IsMissingText(QString::fromUtf8(value).trimmed(), m_settings.missingCodes);
                 }
@@ -252,6 +294,20 @@ void StatFileWriter::end()
                               .arg(QLatin1String(formatName))
                               .arg(longest)
                               .arg(sav ? QString() : QStringLiteral(" ; --format=sav les admet jusqu'à %1").arg(LongestSavText))};
+    }
+    if (sav) {
+        std::vector<QString> names;
+        std::vector<size_t> widths;
+        for (const Variable &v : m_variables) {
+            names.push_back(v.name);
+            widths.push_back(v.isText() ? v.widest : 0);
+        }
+        const auto [first, second] = sameSpssNames(names, widths);
+        if (first >= 0)
+            throw Failure{QStringLiteral("%1 : les colonnes « %2 » (un texte de plus de 255 octets) et « %3 » auraient "
+                                         "le même nom court dans le fichier SPSS : rien n'est écrit ; renommez l'une "
+                                         "d'elles ou choisissez --format=dta")
+                              .arg(m_deviceName, m_variables[size_t(second)].header, m_variables[size_t(first)].header)};
     }
     m_output = std::make_unique<Output>(m_device, m_deviceName);
     std::unique_ptr<readstat_writer_t, void (*)(readstat_writer_t *)> writer(readstat_writer_init(),
@@ -311,8 +367,8 @@ void StatFileWriter::writeFile(void *handle)
                 width = qMax<size_t>(1, v.widest);
                 measure = READSTAT_MEASURE_NOMINAL;
             } else {
-                // Wide enough for the widest number, with its sign.
-                const int w = qMin(40, 1 + qMax(1, int(v.integerDigits)) + (v.decimals ? v.decimals + 1 : 0));
+                // Wide enough for the widest number and a sign.
+                const int w = qMin(40, int(v.negative) + qMax(1, int(v.integerDigits)) + (v.decimals ? v.decimals + 1 : 0));
                 format = sav ? QStringLiteral("F%1.%2").arg(w).arg(v.decimals).toLatin1()
                              : QStringLiteral("%%%1.%2f").arg(qMax(9, w)).arg(v.decimals).toLatin1();
             }

@@ -22,7 +22,8 @@ RowSpill::RowSpill()
 {
     ClearSystemError();
     if (!m_file.open())
-        fail("impossible de créer le fichier");
+        throw Failure{QStringLiteral("impossible de créer un fichier temporaire dans %1 : %2")
+                          .arg(QDir::toNativeSeparators(QDir::tempPath()), DeviceErrorText(m_file, LastSystemError()))};
 }
 
 RowSpill::~RowSpill() = default;
@@ -33,6 +34,12 @@ void RowSpill::fail(const char *what)
     throw Failure{QStringLiteral("fichier temporaire %1 : %2 : %3")
                       .arg(QDir::toNativeSeparators(m_file.fileName()), QString::fromUtf8(what),
                            DeviceErrorText(m_file, error))};
+}
+
+void RowSpill::failShort()
+{
+    throw Failure{QStringLiteral("fichier temporaire %1 : plus court que ce qui y a été écrit")
+                      .arg(QDir::toNativeSeparators(m_file.fileName()))};
 }
 
 void RowSpill::putNumber(double value)
@@ -130,7 +137,7 @@ bool RowSpill::nextRecord()
     std::uint32_t size;
     std::memcpy(&size, m_buffer.get() + m_next, LengthSize);
     if (!fill(LengthSize + size))
-        fail("fichier tronqué");
+        failShort();
     m_at = m_buffer.get() + m_next + LengthSize;
     m_next += LengthSize + size;
     return true;

@@ -41,6 +41,7 @@ private:
     void write(const char *bytes, size_t size);
     void flush();
     [[noreturn]] void fail(const char *what);
+    [[noreturn]] void failShort();
 
     QTemporaryFile m_file;
     std::vector<char> m_record;

@@ -210,6 +210,7 @@ private Q_SLOTS:
     void textsTooLongForTheFormat_data();
     void textsTooLongForTheFormat();
     void rowWiderThanTheBuffers();
+    void temporaryFolderRefused();
 
 private:
     QTemporaryDir m_dir;
@@ -615,6 +616,34 @@ void TestScoreFormats::rowWiderThanTheBuffers()
     QCOMPARE(list.size(), 4);
     for (int row = 0; row < 3; ++row)
         QCOMPARE(list[row + 1].join(u','), QString::fromLatin1(wide[row]));
+}
+
+void TestScoreFormats::temporaryFolderRefused()
+{
+    // The rows cannot be kept aside: nothing is written, the folder is named.
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"lecture-seule"_s);
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    const QString input = dir.filePath(u"etude.csv"_s);
+    const QString output = dir.filePath(u"etude.sav"_s);
+    QVERIFY(writeFile(input, generateStudy(3).csv));
+    const QByteArray before = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(folder));
+    Result r;
+    {
+        const test::PermissionBitsApply asUser;
+        if (!asUser.ok())
+            BELVA_SKIP_OR_FAIL("cannot drop the capabilities that override permission bits");
+        r = run({u"--format=sav"_s, input, u"-o"_s, output});
+    }
+    if (before.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", before);
+    QVERIFY2(r.err.startsWith(u"impossible de créer un fichier temporaire dans %1 : "_s.arg(folder).toUtf8()), r.err.constData());
+    QCOMPARE(r.status, 2);
+    QVERIFY(!QFile::exists(output));
 }
 
 QTEST_GUILESS_MAIN(TestScoreFormats)

@@ -13,6 +13,7 @@
 #include "windows1252.h"
 
 #include "restrictions.h"
+#include "scorerun.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -46,22 +47,11 @@ QByteArray readData(const QString &name)
     return file.readAll();
 }
 
-struct Result
-{
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = test::ScoreResult;
 
 Result run(const QStringList &args, const QByteArray &input = {})
 {
-    QByteArray inBytes = input, outBytes, errBytes;
-    QBuffer in(&inBytes), out(&outBytes), err(&errBytes);
-    in.open(QIODevice::ReadOnly);
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    const int status = Run(args, {in, out, err, false});
-    return {status, outBytes, errBytes};
+    return test::RunScore(args, input);
 }
 
 QString item(int i)

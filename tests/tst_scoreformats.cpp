@@ -5,13 +5,12 @@
 // --reliability.
 #include "questionnaire.h"
 #include "reliability.h"
-#include "run.h"
 #include "values.h"
 #include "varnames.h"
 
 #include "restrictions.h"
+#include "scorerun.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -30,22 +29,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Result
-{
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = test::ScoreResult;
 
-Result run(const QStringList &args)
+Result run(const QStringList &args, const QByteArray &input = {})
 {
-    QByteArray inBytes, outBytes, errBytes;
-    QBuffer in(&inBytes), out(&outBytes), err(&errBytes);
-    in.open(QIODevice::ReadOnly);
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    const int status = Run(args, {in, out, err, false});
-    return {status, outBytes, errBytes};
+    return test::RunScore(args, input);
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)

@@ -13,22 +13,7 @@ cd "$(dirname "$0")/../.."
 runs=${1:-5}
 rows=${2:-1000000}
 encoding=${3:-}
-score=${BUILD_DIR:-build}/bin/belvamg-score
-py=/usr/bin/python3
-[ -x "$score" ] || { echo "build first: $score is missing" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-"$py" bench/score/generate.py "$rows" ${encoding:+"$encoding"} >"$work/in.csv"
-"$py" bench/score/generate.py $((rows / 10)) ${encoding:+"$encoding"} >"$work/small.csv"
-
-# measure NAME COMMAND...: appends "seconds peak-KiB" to $work/NAME.
-measure() {
-  local name=$1
-  shift
-  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null
-  cat "$work/time" >>"$work/$name"
-}
+source bench/score/study.sh
 
 for ((i = 0; i < runs; i++)); do
   measure csv "$score" "$work/in.csv" -o "$work/out.csv"
@@ -41,7 +26,6 @@ done
 "$py" -c 'import pandas, sys; n = len(pandas.read_stata(sys.argv[1], convert_categoricals=False)); sys.exit(n != int(sys.argv[2]))' \
   "$work/out.dta" "$rows" || { echo "the .dta file does not hold $rows rows" >&2; exit 1; }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 printf '%s rows%s, %s runs, %s, load %s\n' "$rows" "${encoding:+ in $encoding}" "$runs" "$(date -u +%F)" \
   "$(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-12s %10s %12s %14s %12s\n' output 'wall (s)' 'peak (MiB)' 'paired ratio' 'size (MB)'

@@ -126,13 +126,12 @@ void ReliabilityTable::tellMissing(int item, const QString &scale, qint64 tests,
 {
     if (f.correctedItemTotal && f.alphaWithoutItem)
         return;
+    // Without the alpha, there is no correlation either: both need the
+    // other items' total to vary.
     const QString what = f.alphaWithoutItem ? QStringLiteral("corrélation item-total non calculée")
-                         : f.correctedItemTotal
-                             ? QStringLiteral("alpha sans l'item non calculé")
-                             : QStringLiteral("corrélation item-total et alpha sans l'item non calculés");
-    const QString why = f.alphaWithoutItem && f.standardDeviation == 0
-                            ? QStringLiteral("la réponse à l'item est la même")
-                            : QStringLiteral("le total des autres items de %1 est le même").arg(scale);
+                                            : QStringLiteral("corrélation item-total et alpha sans l'item non calculés");
+    const QString why = f.alphaWithoutItem ? QStringLiteral("la réponse à l'item est la même")
+                                           : QStringLiteral("le total des autres items de %1 est le même").arg(scale);
     m_report.note(QStringLiteral("fiabilité de q%1 : %2, %3 pour les %4 tests").arg(item).arg(what, why).arg(tests));
 }
 

@@ -24,9 +24,9 @@ namespace {
 constexpr std::uint8_t NoAnswer = 0xFF;
 constexpr size_t BlockSize = 256 * 1024;
 // The longest texts each format holds, in bytes. An SPSS text longer than
-// 255 bytes is stored in segments of 252, each under a name of its own that
-// ReadStat makes from a letter or digit for the segment: 35 segments at most
-// before the names come round again.
+// 255 bytes is stored in segments of 252: the first under the variable's
+// name, each other under a name ReadStat makes with a digit or letter for the
+// segment, 35 of them before those names come round again.
 constexpr size_t SegmentBytes = 252;
 constexpr size_t LongestSavText = 36 * SegmentBytes;
 constexpr size_t LongestDtaText = 2045;
@@ -71,6 +71,8 @@ std::pair<int, int> sameSpssNames(const std::vector<QString> &names, const std::
 QByteArray cut(const QString &text, qsizetype bytes, qsizetype characters)
 {
     QString t = text.left(characters);
+    if (!t.isEmpty() && t.back().isHighSurrogate())
+        t.chop(1);
     QByteArray utf8 = t.toUtf8();
     while (utf8.size() > bytes) {
         t.chop(t.size() > 1 && t.back().isLowSurrogate() ? 2 : 1);

@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -165,14 +166,14 @@ Study generateStudy(int rows)
 }
 
 // A file value against what was meant: numbers equal (both missing, or
-// the same double), texts equal.
+// the same double), texts equal (an empty one read as missing or not).
 bool sameValue(const QVariant &expected, const QString &got, bool gotMissing)
 {
     if (expected.typeId() == QMetaType::Double) {
         const double e = expected.toDouble();
         return std::isnan(e) ? gotMissing : !gotMissing && got.toDouble() == e;
     }
-    return !gotMissing && got == expected.toString();
+    return got == expected.toString();
 }
 
 QString psppCommand()
@@ -193,8 +194,9 @@ private Q_SLOTS:
     void variableNames();
     void scaleFigures_data();
     void scaleFigures();
-    void spssFileReadByPspp();
-    void stataFileReadByPandas();
+    void filesReadBack_data();
+    void filesReadBack();
+    void reliabilityAsPspp();
     void textsTooLongForTheFormat_data();
     void textsTooLongForTheFormat();
     void rowWiderThanTheBuffers();
@@ -339,181 +341,189 @@ void TestScoreFormats::scaleFigures()
     QVERIFY2(same(i.alphaWithoutItem, item1[3]), qPrintable(QString::number(i.alphaWithoutItem.value_or(-99), 'g', 17)));
 }
 
-void TestScoreFormats::spssFileReadByPspp()
+// A file as PSPP or pandas reads it: each variable's name, label, value
+// labels and type, and the rows, a missing value as a null string.
+struct FileRead
 {
+    QStringList names;
+    QStringList labels;
+    QList<QMap<QString, QString>> valueLabels;
+    QList<QStringList> rows;
+};
+
+// PSPP's dictionary and list of a .sav file.
+FileRead readWithPspp(const QString &sav, const QString &workFolder)
+{
+    FileRead f;
+    const QString syntax = workFolder + u"/lire.sps"_s;
+    // The scores printed with every digit of the double the file holds.
+    writeFile(syntax, u"GET FILE='%1'.\nDISPLAY DICTIONARY.\nFORMATS PS PH S DG Global (F24.15).\nLIST.\n"_s.arg(sav).toUtf8());
+    QProcess pspp;
+    pspp.start(psppCommand(), {u"-O"_s, u"format=csv"_s, syntax});
+    pspp.waitForFinished(120000);
+    const QString output = QString::fromUtf8(pspp.readAllStandardOutput());
+    if (output.contains(u"warning"_s) || output.contains(u"error"_s))
+        qWarning("%s", qPrintable(output.left(2000)));
+    QList<bool> numeric;
+    for (const auto &[title, rows] : psppTables(output)) {
+        if (title == u"Variables"_s) {
+            for (const QStringList &v : rows.mid(1)) {
+                f.names << v.value(0);
+                f.labels << v.value(2);
+                numeric << !v.value(7).startsWith(u'A');
+            }
+            f.valueLabels.resize(f.names.size());
+        } else if (title == u"Value Labels"_s) {
+            qsizetype at = -1; // a variable is named by its label, or by its name when it has none
+            for (const QStringList &v : rows.mid(1)) {
+                if (!v.value(0).isEmpty())
+                    at = qMax(f.labels.indexOf(v.value(0)), f.names.indexOf(v.value(0)));
+                if (at >= 0)
+                    f.valueLabels[at].insert(v.value(1), v.value(2));
+            }
+        } else if (title == u"Data List"_s) {
+            for (QStringList row : rows.mid(1)) {
+                for (qsizetype c = 0; c < row.size(); ++c)
+                    if (numeric.value(c) && row[c].trimmed() == u".")
+                        row[c] = QString();
+                f.rows << row;
+            }
+        }
+    }
+    return f;
+}
+
+// pandas' reading of a .dta file (stata_read.py).
+FileRead readWithPandas(const QString &dta)
+{
+    FileRead f;
+    QProcess read;
+    read.start(u"/usr/bin/python3"_s, {QStringLiteral(TESTDATA_DIR "/../stata_read.py"), dta});
+    read.waitForFinished(60000);
+    const QJsonObject file = QJsonDocument::fromJson(read.readAllStandardOutput()).object();
+    const QJsonObject labels = file[u"labels"_s].toObject();
+    const QJsonObject sets = file[u"valueLabelSets"_s].toObject();
+    const QJsonObject setOf = file[u"setOf"_s].toObject();
+    for (const QJsonValue &n : file[u"names"_s].toArray()) {
+        f.names << n.toString();
+        f.labels << labels[n.toString()].toString();
+        QMap<QString, QString> values;
+        const QJsonObject set = sets[setOf[n.toString()].toString()].toObject();
+        for (auto v = set.begin(); v != set.end(); ++v)
+            values.insert(v.key(), v.value().toString());
+        f.valueLabels << values;
+    }
+    for (const QJsonValue &r : file[u"rows"_s].toArray()) {
+        QStringList row;
+        for (const QJsonValue &v : r.toArray())
+            row << (v.isNull() ? QString() : v.isDouble() ? QString::number(v.toDouble(), 'g', 17) : v.toString());
+        f.rows << row;
+    }
+    return f;
+}
+
+void TestScoreFormats::filesReadBack_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("SPSS, read by PSPP") << u"sav"_s;
+    QTest::newRow("Stata, read by pandas") << u"dta"_s;
+}
+
+void TestScoreFormats::filesReadBack()
+{
+    QFETCH(QString, format);
+    if (format == u"sav" && psppCommand().isEmpty())
+        BELVA_SKIP_OR_FAIL("pspp is not installed (scripts/setup installs it)");
+    if (format == u"dta" && QProcess::execute(u"/usr/bin/python3"_s, {u"-c"_s, u"import pandas"_s}) != 0)
+        BELVA_SKIP_OR_FAIL("python3-pandas is not installed (scripts/setup installs it)");
+
+    const Study study = generateStudy(300);
+    const QString input = m_dir.filePath(u"etude.csv"_s);
+    const QString file = m_dir.filePath(u"etude."_s + format);
+    QVERIFY(writeFile(input, study.csv));
+    const Result csv = run({u"--missing=prorate"_s, input});
+    const Result written = run({u"--missing=prorate"_s, u"--format="_s + format, input, u"-o"_s, file});
+    QCOMPARE(written.status, 1); // refused answers
+    QCOMPARE(written.status, csv.status);
+    QCOMPARE(written.err, csv.err);
+    QCOMPARE(written.out, QByteArray());
+    const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.out), u';');
+    const FileRead f = format == u"sav" ? readWithPspp(file, m_dir.path()) : readWithPandas(file);
+
+    // Names, labels (the header that had to change, the items' texts, the
+    // scores' names), the answers' value labels.
+    const QStringList scores{u"PS"_s, u"PH"_s, u"S"_s, u"DG"_s, u"Global"_s, u"Manquantes"_s, u"Erreur"_s};
+    QCOMPARE(f.names, study.names + scores);
+    QStringList labels{QString(), u"Âge"_s, QString(), u"2e visite"_s, u"BY"_s, u"nom"_s, QString()};
+    for (const ItemInfo &item : items())
+        labels << QString::fromUtf16(item.caption);
+    labels << u"Retentissement psychologique (%)"_s << u"Retentissement physique (%)"_s << u"Retentissement social (%)"_s
+           << u"Sentiment de douleur généralisée (%)"_s << u"Score global (%)"_s << u"Nombre d'items sans réponse"_s
+           << QString();
+    QCOMPARE(f.labels, labels);
+    const QMap<QString, QString> answers{{u"0"_s, u"0 (aucune gêne)"_s}, {u"1"_s, u"1"_s}, {u"2"_s, u"2"_s},
+                                         {u"3"_s, u"3"_s}, {u"4"_s, u"4"_s}, {u"5"_s, u"5 (gêne maximale)"_s}};
+    const QMap<QString, QString> none;
+    for (qsizetype c = 0; c < f.names.size(); ++c)
+        QCOMPARE(f.valueLabels.value(c), f.names[c].startsWith(u'q') ? answers : none);
+
+    // The values: those meant, then the scores and messages of the CSV output.
+    QCOMPARE(f.rows.size(), study.cells.size());
+    const qsizetype scoreAt = study.names.size();
+    for (qsizetype r = 0; r < f.rows.size(); ++r) {
+        const QStringList &got = f.rows[r];
+        const QStringList &csvRow = rows[r + 1];
+        for (qsizetype c = 0; c < scoreAt; ++c)
+            QVERIFY2(sameValue(study.cells[r][c], got[c], got[c].isNull()), qPrintable(u"row %1 %2: %3"_s.arg(r).arg(f.names[c], got[c])));
+        for (qsizetype c = scoreAt; c < scoreAt + 6; ++c)
+            QVERIFY2(sameValue(scoreNumber(csvRow[c]), got[c], got[c].isNull()),
+                     qPrintable(u"row %1 %2: %3 for %4"_s.arg(r).arg(f.names[c], got[c], csvRow[c])));
+        QCOMPARE(got[scoreAt + 6], csvRow[scoreAt + 6]);
+    }
+}
+
+void TestScoreFormats::reliabilityAsPspp()
+{
+    // RELIABILITY's alpha, corrected item-total correlations and alphas
+    // without the item against --reliability's four decimals.
     if (psppCommand().isEmpty())
         BELVA_SKIP_OR_FAIL("pspp is not installed (scripts/setup installs it)");
-    const Study study = generateStudy(400);
-    const QString input = m_dir.filePath(u"etude.csv"_s);
-    const QString sav = m_dir.filePath(u"etude.sav"_s);
-    QVERIFY(writeFile(input, study.csv));
-
-    const Result csv = run({u"--missing=prorate"_s, input});
-    const Result spss = run({u"--missing=prorate"_s, u"--format=sav"_s, input, u"-o"_s, sav});
+    const QString input = m_dir.filePath(u"fiabilite.csv"_s);
+    const QString sav = m_dir.filePath(u"fiabilite.sav"_s);
+    QVERIFY(writeFile(input, generateStudy(400).csv));
+    QCOMPARE(run({u"--format=sav"_s, input, u"-o"_s, sav}).status, 1);
     const Result reliability = run({u"--reliability"_s, input});
-    QCOMPARE(spss.status, 1); // refused answers
-    QCOMPARE(spss.status, csv.status);
-    QCOMPARE(spss.err, csv.err);
-    QCOMPARE(spss.out, QByteArray());
-    const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.out), u';');
-    QCOMPARE(rows.size(), study.cells.size() + 1);
+    QCOMPARE(reliability.status, 1);
+    const QList<QStringList> table = parseCsv(QString::fromUtf8(reliability.out), u';');
 
-    // The scores printed with every digit of the double the file holds.
-    QString syntax = u"GET FILE='%1'.\nDISPLAY DICTIONARY.\nFORMATS PS PH S DG Global (F24.15).\nLIST.\n"
-                     u"SET FORMAT=F12.6.\n"_s.arg(sav);
-    for (const DimensionInfo &d : dimensions()) {
-        QStringList items;
-        for (int i = d.firstItem; i <= d.lastItem; ++i)
-            items << u"q%1"_s.arg(i);
-        syntax += u"RELIABILITY /VARIABLES=%1 /SUMMARY=TOTAL.\n"_s.arg(items.join(u' '));
-    }
-    const QString syntaxFile = m_dir.filePath(u"lire.sps"_s);
+    QString syntax = u"GET FILE='%1'.\nSET FORMAT=F12.6.\n"_s.arg(sav);
+    for (const DimensionInfo &d : dimensions())
+        syntax += u"RELIABILITY /VARIABLES=q%1 TO q%2 /SUMMARY=TOTAL.\n"_s.arg(d.firstItem).arg(d.lastItem);
+    const QString syntaxFile = m_dir.filePath(u"fiabilite.sps"_s);
     QVERIFY(writeFile(syntaxFile, syntax.toUtf8()));
     QProcess pspp;
     pspp.start(psppCommand(), {u"-O"_s, u"format=csv"_s, syntaxFile});
     QVERIFY(pspp.waitForFinished(120000));
-    const QString output = QString::fromUtf8(pspp.readAllStandardOutput());
-    QVERIFY2(!output.contains(u"error"_s, Qt::CaseInsensitive) && !output.contains(u"warning"_s, Qt::CaseInsensitive),
-             qPrintable(output.left(2000)));
-    const auto tables = psppTables(output);
-
-    // The dictionary: names, labels, texts as strings, value labels.
-    const QList<QStringList> &variables = tables.value(0).second;
-    QCOMPARE(tables.value(0).first, u"Variables"_s);
-    QStringList names, labels;
-    for (const QStringList &v : variables.mid(1)) {
-        names << v.value(0);
-        labels << v.value(2);
-    }
-    const QStringList scores{u"PS"_s, u"PH"_s, u"S"_s, u"DG"_s, u"Global"_s, u"Manquantes"_s, u"Erreur"_s};
-    QCOMPARE(names, study.names + scores);
-    const QStringList changed{QString(), u"Âge"_s, QString(), u"2e visite"_s, u"BY"_s, u"nom"_s, QString()};
-    QCOMPARE(labels.mid(0, 7), changed);
-    for (int i = 0; i < ItemCount; ++i)
-        QCOMPARE(labels[7 + i], QString::fromUtf16(items()[size_t(i)].caption));
-    const QStringList scoreLabels{u"Retentissement psychologique (%)"_s, u"Retentissement physique (%)"_s,
-                                  u"Retentissement social (%)"_s, u"Sentiment de douleur généralisée (%)"_s,
-                                  u"Score global (%)"_s, u"Nombre d'items sans réponse"_s, QString()};
-    QCOMPARE(labels.mid(7 + ItemCount), scoreLabels);
-    QCOMPARE(variables[1 + 0].value(7).left(1), u"A"_s); // Nom
-    QCOMPARE(variables[1 + 1].value(7), u"F2.0"_s);       // Âge: numbers
-    QCOMPARE(variables[1 + 2].value(7), u"A3"_s);         // codes with their zeros
-    QCOMPARE(variables[1 + 3].value(7), u"F4.1"_s);       // French decimals
-    QCOMPARE(variables[1 + 6].value(7), u"A600"_s);       // 300 "é"
-    const QList<QStringList> &valueLabels = tables.value(1).second;
-    QCOMPARE(tables.value(1).first, u"Value Labels"_s);
-    QCOMPARE(valueLabels.size(), 1 + ItemCount * 6);
-    for (int i = 0; i < ItemCount; ++i) {
-        for (int a = 0; a <= HighestAnswer; ++a) {
-            const QStringList &l = valueLabels[1 + i * 6 + a];
-            QCOMPARE(l.value(0), a ? QString() : QString::fromUtf16(items()[size_t(i)].caption));
-            QCOMPARE(l.value(1), QString::number(a));
-            QCOMPARE(l.value(2), a == 0 ? u"0 (aucune gêne)"_s : a == 5 ? u"5 (gêne maximale)"_s : QString::number(a));
-        }
-    }
-
-    // The values: those meant, and the scores and messages of the CSV output.
-    const QList<QStringList> &list = tables.value(2).second;
-    QCOMPARE(tables.value(2).first, u"Data List"_s);
-    QCOMPARE(list.value(0), names);
-    QCOMPARE(list.size(), rows.size());
-    const qsizetype scoreAt = study.names.size();
-    for (qsizetype r = 1; r < list.size(); ++r) {
-        const QStringList &got = list[r];
-        const QStringList &written = rows[r];
-        for (qsizetype c = 0; c < scoreAt; ++c)
-            QVERIFY2(sameValue(study.cells[r - 1][c], got[c], got[c] == u"."), qPrintable(u"row %1 %2: %3"_s.arg(r).arg(names[c], got[c])));
-        for (qsizetype c = scoreAt; c < scoreAt + 6; ++c)
-            QVERIFY2(sameValue(scoreNumber(written[c]), got[c], got[c].trimmed() == u"."),
-                     qPrintable(u"row %1 %2: %3 for %4"_s.arg(r).arg(names[c], got[c], written[c])));
-        QCOMPARE(got[scoreAt + 6], written[scoreAt + 6]);
-    }
-
-    // RELIABILITY's alpha, item-total correlations and alphas without the
-    // item against --reliability's, four decimals.
-    const QList<QStringList> table = parseCsv(QString::fromUtf8(reliability.out), u';');
-    QCOMPARE(reliability.status, 1);
     int scale = 0;
-    for (qsizetype t = 3; t < tables.size(); ++t) {
-        const QList<QStringList> &rowsOf = tables[t].second;
-        if (tables[t].first == u"Case Processing Summary"_s) {
-            QCOMPARE(rowsOf.value(1).value(0), u"Valid"_s);
-            QCOMPARE(rowsOf.value(1).value(1), table[1 + scale][1]);
-        } else if (tables[t].first == u"Reliability Statistics"_s) {
-            QVERIFY(std::abs(rowsOf.value(1).value(0).toDouble() - scoreNumber(table[1 + scale][2])) <= 1e-4);
-        } else if (tables[t].first == u"Item-Total Statistics"_s) {
-            const DimensionInfo &d = dimensions()[size_t(scale)];
-            QCOMPARE(rowsOf.size(), 1 + d.lastItem - d.firstItem + 1);
+    for (const auto &[title, rows] : psppTables(QString::fromUtf8(pspp.readAllStandardOutput()))) {
+        if (title == u"Case Processing Summary"_s) {
+            QCOMPARE(rows.value(1).value(0), u"Valid"_s);
+            QCOMPARE(rows.value(1).value(1), table[1 + scale][1]);
+        } else if (title == u"Reliability Statistics"_s) {
+            QVERIFY(std::abs(rows.value(1).value(0).toDouble() - scoreNumber(table[1 + scale][2])) <= 1e-4);
+        } else if (title == u"Item-Total Statistics"_s) {
+            const DimensionInfo &d = dimensions()[size_t(scale++)];
+            QCOMPARE(rows.size(), 1 + d.lastItem - d.firstItem + 1);
             for (int i = d.firstItem; i <= d.lastItem; ++i) {
-                const QStringList &pspp = rowsOf[1 + i - d.firstItem];
+                const QStringList &pspp = rows[1 + i - d.firstItem];
                 const QStringList &ours = table[DimensionCount + i];
                 QCOMPARE(ours[0], u"q%1"_s.arg(i));
                 QVERIFY2(std::abs(pspp.value(3).toDouble() - scoreNumber(ours[7])) <= 1e-4, qPrintable(ours.join(u';')));
                 QVERIFY2(std::abs(pspp.value(4).toDouble() - scoreNumber(ours[8])) <= 1e-4, qPrintable(ours.join(u';')));
             }
-            ++scale;
         }
     }
     QCOMPARE(scale, DimensionCount);
-}
-
-void TestScoreFormats::stataFileReadByPandas()
-{
-    const QString python = u"/usr/bin/python3"_s;
-    QProcess probe;
-    probe.start(python, {u"-c"_s, u"import pandas"_s});
-    if (!probe.waitForFinished(60000) || probe.exitCode() != 0)
-        BELVA_SKIP_OR_FAIL("python3-pandas is not installed (scripts/setup installs it)");
-    const Study study = generateStudy(200);
-    const QString input = m_dir.filePath(u"etude-stata.csv"_s);
-    const QString dta = m_dir.filePath(u"etude.dta"_s);
-    QVERIFY(writeFile(input, study.csv));
-    const Result csv = run({input});
-    const Result stata = run({u"--format=dta"_s, input, u"-o"_s, dta});
-    QCOMPARE(stata.status, csv.status);
-    QCOMPARE(stata.err, csv.err);
-    const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.out), u';');
-
-    QProcess read;
-    read.start(python, {QStringLiteral(TESTDATA_DIR "/../stata_read.py"), dta});
-    QVERIFY(read.waitForFinished(60000));
-    QVERIFY2(read.exitCode() == 0, read.readAllStandardError().constData());
-    const QJsonObject file = QJsonDocument::fromJson(read.readAllStandardOutput()).object();
-    QStringList names;
-    for (const QJsonValue &n : file[u"names"_s].toArray())
-        names << n.toString();
-    const QStringList scores{u"PS"_s, u"PH"_s, u"S"_s, u"DG"_s, u"Global"_s, u"Erreur"_s};
-    QCOMPARE(names, study.names + scores);
-    const QJsonObject labels = file[u"labels"_s].toObject();
-    QCOMPARE(labels[u"Age"_s].toString(), u"Âge"_s);
-    QCOMPARE(labels[u"q2"_s].toString(), QString::fromUtf16(items()[1].caption));
-    QCOMPARE(labels[u"DG"_s].toString(), u"Sentiment de douleur généralisée (%)"_s);
-    QCOMPARE(file[u"dataLabel"_s].toString(), u"BELVA MG"_s);
-    const QJsonObject sets = file[u"valueLabelSets"_s].toObject();
-    const QJsonObject setOf = file[u"setOf"_s].toObject();
-    for (int i = 1; i <= ItemCount; ++i) {
-        const QJsonObject set = sets[setOf[u"q%1"_s.arg(i)].toString()].toObject();
-        QCOMPARE(set.size(), 6);
-        QCOMPARE(set[u"0"_s].toString(), u"0 (aucune gêne)"_s);
-        QCOMPARE(set[u"3"_s].toString(), u"3"_s);
-        QCOMPARE(set[u"5"_s].toString(), u"5 (gêne maximale)"_s);
-    }
-
-    const QJsonArray data = file[u"rows"_s].toArray();
-    QCOMPARE(data.size(), study.cells.size());
-    const qsizetype scoreAt = study.names.size();
-    for (qsizetype r = 0; r < data.size(); ++r) {
-        const QJsonArray got = data[r].toArray();
-        const QStringList &written = rows[r + 1];
-        const auto text = [&got](qsizetype c) {
-            return got[c].isDouble() ? QString::number(got[c].toDouble(), 'g', 17) : got[c].toString();
-        };
-        for (qsizetype c = 0; c < scoreAt; ++c)
-            QVERIFY2(sameValue(study.cells[r][c], text(c), got[c].isNull()), qPrintable(u"row %1 %2"_s.arg(r).arg(names[c])));
-        for (qsizetype c = scoreAt; c < scoreAt + 5; ++c)
-            QVERIFY(sameValue(scoreNumber(written[c]), text(c), got[c].isNull()));
-        QCOMPARE(got[scoreAt + 5].toString(), written[scoreAt + 5]);
-    }
 }
 
 void TestScoreFormats::textsTooLongForTheFormat_data()

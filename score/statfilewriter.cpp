@@ -201,8 +201,8 @@ void StatFileWriter::begin(const std::vector<Column> &columns, const SourceStyle
         m_variables.push_back(std::move(v));
     }
 
-    // The fixed names first: answers and scores keep theirs whatever the
-    // input's other columns are called.
+    // The program's own columns first: answers, scores, Erreur and the
+    // like keep their names whatever the input's columns are called.
     VariableNames names;
     for (Variable &v : m_variables) {
         if (v.role == Variable::Role::Answer) {
@@ -214,6 +214,8 @@ void StatFileWriter::begin(const std::vector<Column> &columns, const SourceStyle
         } else if (v.kind == ColumnKind::Count) {
             v.name = v.header;
             v.label = QStringLiteral("Nombre d'items sans réponse");
+        } else if (v.kind == ColumnKind::Text) {
+            v.name = v.header;
         }
         if (!v.name.isEmpty() && !names.take(v.name))
             v.name.clear();

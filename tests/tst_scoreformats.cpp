@@ -109,12 +109,14 @@ struct Study
 // A study of `rows` tests whose answers follow a level per test and scale,
 // with missing ("", "NA") and refused ("x", "7", "2,5") answers, accents, a
 // number column with French decimals, codes with padding zeros, headers
-// that SPSS and Stata refuse, and a text longer than a short SPSS string.
+// that SPSS and Stata refuse or that the program's columns take, and a text
+// longer than a short SPSS string.
 Study generateStudy(int rows)
 {
     Study s;
-    const QStringList headers{u"Nom"_s, u"Âge"_s, u"Code"_s, u"2e visite"_s, u"BY"_s, u"nom"_s, u"Remarque"_s};
-    s.names = QStringList{u"Nom"_s, u"Age"_s, u"Code"_s, u"v2e_visite"_s, u"v_BY"_s, u"nom_2"_s, u"Remarque"_s};
+    const QStringList headers{u"Nom"_s, u"Âge"_s, u"Code"_s, u"2e visite"_s, u"BY"_s, u"nom"_s, u"Remarque"_s, u"Erreur"_s};
+    s.names = QStringList{u"Nom"_s,  u"Age"_s,   u"Code"_s,     u"v2e_visite"_s,
+                          u"v_BY"_s, u"nom_2"_s, u"Remarque"_s, u"Erreur_2"_s};
     QStringList header = headers;
     for (int i = 1; i <= ItemCount; ++i) {
         header << u"q%1"_s.arg(i);
@@ -144,6 +146,7 @@ Study generateStudy(int rows)
         text(r % 3 ? u"oui"_s : u"non"_s);
         number(QString::number(r + 1), r + 1);
         text(r == 5 ? QString(300, u'é') : r == 6 ? u"=SOMME(A1)"_s : QString());
+        text(r % 2 ? u"saisie relue"_s : QString()); // the input's own Erreur
         for (const DimensionInfo &d : dimensions()) {
             const int level = int(rng.bounded(HighestAnswer + 1));
             for (int item = d.firstItem; item <= d.lastItem; ++item) {
@@ -454,7 +457,7 @@ void TestScoreFormats::filesReadBack()
     // scores' names), the answers' value labels.
     const QStringList scores{u"PS"_s, u"PH"_s, u"S"_s, u"DG"_s, u"Global"_s, u"Manquantes"_s, u"Erreur"_s};
     QCOMPARE(f.names, study.names + scores);
-    QStringList labels{QString(), u"Âge"_s, QString(), u"2e visite"_s, u"BY"_s, u"nom"_s, QString()};
+    QStringList labels{QString(), u"Âge"_s, QString(), u"2e visite"_s, u"BY"_s, u"nom"_s, QString(), u"Erreur"_s};
     for (const ItemInfo &item : items())
         labels << QString::fromUtf16(item.caption);
     labels << u"Retentissement psychologique (%)"_s << u"Retentissement physique (%)"_s << u"Retentissement social (%)"_s

@@ -514,7 +514,7 @@ stat_files() {
         (cd "$data" && "$WINE" "$appdir/belvamg-score.exe" --format=$format failures.csv -o win.$format 2>"$WORK/win.err")
         status=$?
         if [ $status -eq 2 ] && grep -q "construite sans ReadStat" "$WORK/win.err"; then
-            note "belvamg-score.exe is built without ReadStat (BELVAMG_WINDOWS_READSTAT=no): no SPSS or Stata file"
+            note "belvamg-score.exe is built without ReadStat (its source was not fetched, or BELVAMG_WINDOWS_READSTAT=no): no SPSS or Stata file"
             return 0
         fi
         [ $status -eq 1 ] || { cat "$WORK/win.err"; fail "--format=$format: status $status, not 1"; return; }

@@ -140,9 +140,9 @@ ColumnPlan PlanColumns(const QStringList &header, const Settings &settings, bool
         inPlace &= item != errorAt && item != missingAt && std::find(scoreAt.begin(), scoreAt.end(), item) == scoreAt.end();
     plan.scoresInPlace = inPlace;
 
-    const auto add = [&plan](const QString &name, OutputColumn from, ColumnKind kind) {
+    const auto add = [&plan](const QString &name, OutputColumn from, ColumnKind kind, int item = 0) {
         plan.output.push_back(from);
-        plan.columns.push_back({name, kind});
+        plan.columns.push_back({name, kind, item});
     };
     std::vector<bool> computed(size_t(header.size()), false);
     for (qsizetype c = 0; c < header.size() && inPlace; ++c)
@@ -168,7 +168,8 @@ ColumnPlan PlanColumns(const QStringList &header, const Settings &settings, bool
             from = {Source::Error};
             kind = ColumnKind::Text;
         }
-        add(header[c], from, kind);
+        const auto item = std::find(plan.items.begin(), plan.items.end(), c);
+        add(header[c], from, kind, item == plan.items.end() ? 0 : int(item - plan.items.begin()) + 1);
     }
     if (!inPlace) {
         for (size_t k = 0; k < std::size(ScoreColumns); ++k)

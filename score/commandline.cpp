@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "statfilewriter.h"
+
 #include <QSet>
 
 namespace belva::score {
@@ -86,6 +88,16 @@ void apply(CommandLine &line, const QString &option, const QString &value)
                 if (names[i].compare(names[j], Qt::CaseInsensitive) == 0)
                     throw UsageError{QStringLiteral("--identifiers : « %1 » est donné deux fois").arg(names[i])};
         s.identifiers = names;
+    } else if (option == u"--format") {
+        const QString v = value.toLower();
+        if (v == u"csv")
+            s.format = OutputFormat::Csv;
+        else if (v == u"sav")
+            s.format = OutputFormat::Sav;
+        else if (v == u"dta")
+            s.format = OutputFormat::Dta;
+        else
+            throw UsageError{QStringLiteral("--format : « %1 » n'est ni csv, ni sav, ni dta").arg(value)};
     } else {
         throw UsageError{QStringLiteral("option inconnue « %1 »").arg(option)};
     }
@@ -112,6 +124,24 @@ void checkPseudonymOptions(const CommandLine &line)
         throw UsageError{QStringLiteral("--pseudonym-table - : la sortie standard reçoit déjà les scores")};
 }
 
+// What the options say together about the output.
+void checkOutput(const CommandLine &line, bool outputEncodingGiven)
+{
+    const Settings &s = line.settings;
+    if (s.format == OutputFormat::Csv)
+        return;
+    const QString format = s.format == OutputFormat::Sav ? QStringLiteral("--format=sav") : QStringLiteral("--format=dta");
+    if (!StatFilesAvailable())
+        throw UsageError{QStringLiteral("%1 : cette version de belvamg-score est construite sans ReadStat, seul "
+                                        "--format=csv est possible").arg(format)};
+    if (s.reliability)
+        throw UsageError{QStringLiteral("--reliability écrit un tableau CSV : il ne va pas avec %1").arg(format)};
+    if (line.output.isEmpty() || line.output == u"-")
+        throw UsageError{QStringLiteral("%1 : donnez le fichier à écrire avec -o FICHIER").arg(format)};
+    if (outputEncodingGiven)
+        throw UsageError{QStringLiteral("--output-encoding ne vaut que pour le CSV : %1 écrit en UTF-8").arg(format)};
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList &arguments)
@@ -121,7 +151,7 @@ CommandLine ParseCommandLine(const QStringList &arguments)
                                           QStringLiteral("--encoding"), QStringLiteral("--output-encoding"),
                                           QStringLiteral("--na"), QStringLiteral("--decimal-separator"),
                                           QStringLiteral("--key-file"), QStringLiteral("--identifiers"),
-                                          QStringLiteral("--pseudonym-table")};
+                                          QStringLiteral("--pseudonym-table"), QStringLiteral("--format")};
     CommandLine line;
     // Help is given whatever else the command line holds.
     for (const QString &arg : arguments) {
@@ -133,6 +163,7 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         }
     }
     bool options = true;
+    bool outputEncodingGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments[i];
         if (!options || arg == u"-" || !arg.startsWith(u'-')) {
@@ -149,6 +180,10 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         }
         if (arg == u"--pseudonymize") {
             line.settings.pseudonymize = true;
+            continue;
+        }
+        if (arg == u"--reliability") {
+            line.settings.reliability = true;
             continue;
         }
         QString option = arg;
@@ -171,12 +206,14 @@ CommandLine ParseCommandLine(const QStringList &arguments)
             value = arguments[++i];
         }
         apply(line, option, value);
+        outputEncodingGiven |= option == u"--output-encoding";
     }
     if (line.inputs.isEmpty())
         throw UsageError{QStringLiteral("aucune entrée : donnez un fichier CSV, des tests enregistrés ou - pour l'entrée standard")};
     if (line.inputs.count(QStringLiteral("-")) > 1)
         throw UsageError{QStringLiteral("l'entrée standard (-) est donnée plusieurs fois")};
     checkPseudonymOptions(line);
+    checkOutput(line, outputEncodingGiven);
     return line;
 }
 
@@ -230,6 +267,12 @@ QString HelpText()
         "                             écrit aussi la correspondance Pseudonyme;Nom\n"
         "                             (CSV en UTF-8 avec BOM), à garder à la clinique ;\n"
         "                             écrite entière ou pas du tout, comme avec -o\n"
+        "      --format=csv|sav|dta   format de la sortie : CSV (défaut), SPSS (.sav) ou\n"
+        "                             Stata 14 et suivants (.dta) ; ces deux derniers,\n"
+        "                             en UTF-8 et avec les libellés des items, de leurs\n"
+        "                             réponses et des scores, demandent -o FICHIER\n"
+        "      --reliability          au lieu des scores, la fiabilité de chaque échelle\n"
+        "                             et de ses items, en un tableau CSV (voir plus bas)\n"
         "  -r, --recursive            lit aussi les sous-dossiers des dossiers donnés\n"
         "  -h, --help                 affiche cette aide\n"
         "\n"
@@ -238,6 +281,29 @@ QString HelpText()
         "à leur place dans une sortie relue). Une ligne qui ne peut pas être calculée\n"
         "garde ses colonnes, ses scores restent vides et Erreur dit pourquoi (aussi\n"
         "sur l'erreur standard, FICHIER:LIGNE: message).\n"
+        "SPSS et Stata : les réponses q1 à q20 sont des nombres avec le texte de l'item\n"
+        "pour libellé, une réponse manquante ou refusée une valeur manquante système ;\n"
+        "PS, PH, S, DG, Global et Manquantes sont des nombres, Erreur du texte ; les\n"
+        "autres colonnes sont des nombres quand toutes leurs valeurs en sont, sinon du\n"
+        "texte. Un nom de colonne que SPSS ou Stata refuse devient un nom valide, et\n"
+        "le nom d'origine le libellé de la variable.\n"
+        "\n"
+        "Fiabilité (--reliability) : une ligne par échelle (PS, PH, S, DG) puis une par\n"
+        "item (q1 à q20), sur les tests qui ont répondu à tous les items de l'échelle,\n"
+        "avec quatre décimales :\n"
+        "  Tests : le nombre de tests qui ont répondu à tous les items de l'échelle.\n"
+        "  Alpha : l'alpha de Cronbach, la cohérence des réponses aux items de\n"
+        "    l'échelle.\n"
+        "  Moyenne : la moyenne du score de l'échelle (en %) ou de la réponse à l'item.\n"
+        "  Écart-type : l'écart-type (n - 1) de ce score ou de cette réponse.\n"
+        "  Plancher (%) : la part des tests dont le score de l'échelle vaut 0 %.\n"
+        "  Plafond (%) : la part des tests dont le score de l'échelle vaut 100 %.\n"
+        "  Corrélation item-total corrigée : la corrélation entre la réponse à l'item\n"
+        "    et la somme des réponses aux autres items de son échelle.\n"
+        "  Alpha sans l'item : l'alpha de Cronbach de l'échelle calculé sans cet item.\n"
+        "Un chiffre qui ne peut pas être calculé (moins de deux tests, des réponses\n"
+        "toutes égales) reste vide, et l'erreur standard dit pourquoi.\n"
+        "\n"
         "Code de sortie : 0 tout est calculé, 1 des lignes ont échoué (les autres sont\n"
         "écrites), 2 erreur d'usage, de lecture ou d'écriture.\n"
         "\n"
@@ -266,6 +332,8 @@ QString HelpText()
         "                tests/ -o scores.csv\n"
         "  belvamg-score --pseudonymize --key-file cle.txt --identifiers=Nom,Prénom\n"
         "                etude.csv -o scores.csv\n"
+        "  belvamg-score --format=sav etude.csv -o scores.sav\n"
+        "  belvamg-score --reliability etude.csv -o fiabilite.csv\n"
         "  export-etude | belvamg-score - > scores.csv\n");
 }
 

@@ -1,6 +1,7 @@
 #include "rowscorer.h"
 
 #include "scoring.h"
+#include "values.h"
 
 #include <cstring>
 #include <vector>
@@ -24,21 +25,6 @@ std::array<int, ItemCount> itemDimensions()
 int itemCount(const DimensionInfo &d)
 {
     return d.lastItem - d.firstItem + 1;
-}
-
-// The digit of "4", "4,0", "4.00"; -1 for anything else.
-int digitOf(QByteArrayView a)
-{
-    if (a.isEmpty() || a[0] < '0' || a[0] > '0' + MaxAnswer)
-        return -1;
-    if (a.size() == 1)
-        return a[0] - '0';
-    if (a.size() < 3 || (a[1] != '.' && a[1] != ','))
-        return -1;
-    for (qsizetype i = 2; i < a.size(); ++i)
-        if (a[i] != '0')
-            return -1;
-    return a[0] - '0';
 }
 
 // A whole number written with a decimal part of zeros, without that part.
@@ -125,12 +111,7 @@ RowScorer::RowScorer(MissingAnswers missing, QChar decimalSeparator, const QStri
 
 bool RowScorer::isMissing(const QString &trimmed) const
 {
-    if (trimmed.isEmpty() || trimmed == u".")
-        return true;
-    for (const char *code : {"NA", "NaN", "#N/A"})
-        if (trimmed.compare(QLatin1String(code), Qt::CaseInsensitive) == 0)
-            return true;
-    return m_missingCodes.contains(trimmed);
+    return IsMissingText(trimmed, m_missingCodes);
 }
 
 RowScorer::~RowScorer() = default;
@@ -140,7 +121,7 @@ bool RowScorer::scoreDigits(const std::array<QByteArrayView, ItemCount> &answers
     std::array<int, ItemCount> values;
     for (int i = 0; i < ItemCount; ++i) {
         const QByteArrayView a = answers[size_t(i)];
-        const int value = a.size() == 1 ? a[0] - '0' : digitOf(a);
+        const int value = a.size() == 1 ? a[0] - '0' : AnswerValue(a);
         if (value < 0 || value > MaxAnswer)
             return false;
         values[size_t(i)] = value;

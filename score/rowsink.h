@@ -23,6 +23,7 @@ struct Column
 {
     QString name;
     ColumnKind kind;
+    int item = 0; // 1..20: the column holds that item's answers
 };
 
 // The text encoding of the input, as far as it is known.

@@ -6,8 +6,10 @@
 #include "failure.h"
 #include "inputs.h"
 #include "pseudonymfiles.h"
+#include "reliabilitytable.h"
 #include "report.h"
 #include "savedtests.h"
+#include "statfilewriter.h"
 #include "systemfile.h"
 
 #include <QFile>
@@ -134,7 +136,14 @@ int Run(const QStringList &arguments, const Streams &streams)
     }
 
     Report report(streams.err, streams.errIsTerminal);
-    CsvWriter writer(*out, outName, line.settings.outputEncoding, report);
+    // The rows as CSV, as an SPSS or Stata file, or the scales' reliability.
+    CsvWriter csv(*out, outName, line.settings.outputEncoding, report);
+    std::unique_ptr<RowSink> other;
+    if (line.settings.reliability)
+        other = std::make_unique<ReliabilityTable>(csv, line.settings, report);
+    else if (line.settings.format != OutputFormat::Csv)
+        other = MakeStatFileWriter(*out, outName, line.settings.format, line.settings);
+    RowSink &writer = other ? *other : csv;
     try {
         Pseudonymizer *pseudonyms = nullptr;
         if (pseudonymFiles)

@@ -50,8 +50,8 @@ void SavedTestScorer::begin()
                                 {QStringLiteral("Date"), ColumnKind::Text}};
     if (m_pseudonyms)
         columns.erase(columns.begin());
-    for (const QString &item : m_columns)
-        columns.push_back({item, ColumnKind::Answer});
+    for (int i = 0; i < ItemCount; ++i)
+        columns.push_back({m_columns[size_t(i)], ColumnKind::Answer, i + 1});
     for (const char *score : ScoreColumns)
         columns.push_back({QLatin1String(score), ColumnKind::Score});
     if (m_settings.missing == MissingAnswers::Prorate)

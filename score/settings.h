@@ -9,6 +9,7 @@ namespace belva::score {
 
 enum class TextEncoding { Detect, Utf8, Windows1252 };
 enum class OutputEncoding { LikeInput, Utf8, Utf8WithBom, Windows1252 };
+enum class OutputFormat { Csv, Sav, Dta }; // CSV, SPSS, Stata 14 and later
 
 // What the command line sets.
 struct Settings
@@ -25,6 +26,8 @@ struct Settings
     // the CSV columns named by `identifiers`; no Fichier column.
     bool pseudonymize = false;
     QStringList identifiers;
+    OutputFormat format = OutputFormat::Csv;      // --format
+    bool reliability = false;                     // --reliability: the scales' reliability instead of the rows
 };
 
 [[nodiscard]] inline QChar DecimalSeparatorFor(const Settings &settings, char delimiter)

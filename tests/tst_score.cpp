@@ -212,6 +212,21 @@ void TestScore::golden_data()
     QTest::newRow("--items in any case")
         << QStringList{u"--items"_s, items.join(u',').toLower(), u"--decimal-separator=,"_s, u"items.csv"_s}
         << QByteArray() << readData(u"items.out.csv"_s) << QByteArray() << 0;
+    QTest::newRow("reliability: Windows-1252 and ';' kept, each scale listwise, figures that cannot be computed")
+        << QStringList{u"--reliability"_s, u"reliability.csv"_s} << QByteArray() << readData(u"reliability.out.csv"_s)
+        << readData(u"reliability.err"_s) << 1;
+    QByteArray noTests = u"Échelle,Tests,Alpha,Moyenne,Écart-type,Plancher (%),Plafond (%),"
+                         u"Corrélation item-total corrigée,Alpha sans l'item\n"_s.toUtf8();
+    QByteArray tooFew;
+    for (const char *scale : {"PS", "PH", "S", "DG"}) {
+        noTests += scale + QByteArray(",0,,,,,,,\n");
+        tooFew += u"fiabilité de "_s.toUtf8() + scale
+                  + u" : 0 test avec une réponse à chacun de ses items, il en faut au moins 2 : ses chiffres restent vides\n"_s.toUtf8();
+    }
+    for (int i = 1; i <= ItemCount; ++i)
+        noTests += "q" + QByteArray::number(i) + ",0,,,,,,,\n";
+    QTest::newRow("reliability without tests: UTF-8, ',' kept")
+        << QStringList{u"--reliability"_s, u"-"_s} << header(u"id"_s).replace(';', ',') << noTests << tooFew << 0;
     const QByteArray saved = readData(u"saved.out.csv"_s);
     QTest::newRow("one saved test")
         << QStringList{u"saved/a-good.txt"_s} << QByteArray() << saved.left(saved.indexOf("\r\nsaved/b") + 2)
@@ -285,6 +300,15 @@ void TestScore::usageErrors_data()
         << u"belvamg-score : --output-encoding : « latin1 » n'est ni utf-8, ni utf-8-bom, ni windows-1252"_s + tryHelp;
     QTest::newRow("--na with an empty code") << QStringList{u"--na=-99,,NR"_s, u"-"_s} << QByteArray()
         << u"belvamg-score : --na : « -99,,NR » contient un code vide"_s + tryHelp;
+    QTest::newRow("--format=xlsx") << QStringList{u"--format=xlsx"_s, u"-"_s} << QByteArray()
+        << u"belvamg-score : --format : « xlsx » n'est ni csv, ni sav, ni dta"_s + tryHelp;
+    QTest::newRow("--format=sav to standard output") << QStringList{u"--format=sav"_s, u"-o"_s, u"-"_s, u"-"_s} << QByteArray()
+        << u"belvamg-score : --format=sav : donnez le fichier à écrire avec -o FICHIER"_s + tryHelp;
+    QTest::newRow("--format=dta with --reliability") << QStringList{u"--format=dta"_s, u"--reliability"_s, u"-"_s}
+        << QByteArray() << u"belvamg-score : --reliability écrit un tableau CSV : il ne va pas avec --format=dta"_s + tryHelp;
+    QTest::newRow("--format=sav with --output-encoding")
+        << QStringList{u"--format=sav"_s, u"--output-encoding=windows-1252"_s, u"-"_s} << QByteArray()
+        << u"belvamg-score : --output-encoding ne vaut que pour le CSV : --format=sav écrit en UTF-8"_s + tryHelp;
     QTest::newRow("second header differs") << QStringList{u"excel-fr.csv"_s, u"failures.csv"_s} << QByteArray()
         << u"failures.csv:1: en-tête différent de celui de excel-fr.csv ; colonnes trouvées : id, q1, q2, q3, q4, q5, "
            u"q6, q7, q8, q9, q10, q11, q12, q13, q14, q15, q16, q17, q18, q19, q20\n"_s;

@@ -14,27 +14,7 @@ cd "$(dirname "$0")/../.."
 runs=${1:-5}
 rows=${2:-1000000}
 encoding=${3:-}
-score=${BUILD_DIR:-build}/bin/belvamg-score
-py=/usr/bin/python3 # Debian's Python, where python3-pandas installs
-[ -x "$score" ] || { echo "build first: $score is missing" >&2; exit 1; }
-if ! "$py" -c 'import pandas' 2>/dev/null; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends python3-pandas >/dev/null
-fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-"$py" bench/score/generate.py "$rows" ${encoding:+"$encoding"} >"$work/in.csv"
-"$py" bench/score/generate.py $((rows / 10)) ${encoding:+"$encoding"} >"$work/small.csv"
-
-# measure NAME COMMAND...: appends "seconds peak-KiB" to $work/NAME.
-measure() {
-  local name=$1
-  shift
-  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null
-  cat "$work/time" >>"$work/$name"
-}
+source bench/score/study.sh
 
 for ((i = 0; i < runs; i++)); do
   measure score "$score" "$work/in.csv" -o "$work/score.csv"
@@ -45,7 +25,6 @@ done
 cmp "$work/score.csv" "$work/csv.csv"
 cmp "$work/score.csv" "$work/pandas.csv"
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 s=$(cut -d' ' -f1 "$work/score" | median)
 printf '%s rows%s, %s runs, %s, load %s\n' "$rows" "${encoding:+ in $encoding}" "$runs" "$(date -u +%F)" \
   "$(cut -d' ' -f1-3 /proc/loadavg)"

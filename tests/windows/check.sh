@@ -493,7 +493,8 @@ score_cases() {
         n=$((n + 1))
     }
     for args in "excel-fr.csv" "utf8-bom.csv" "tab-export.txt" "failures.csv" "--missing=prorate prorate.csv" \
-        "excel-fr.csv excel-fr.csv" "saved" "saved/a-good.txt" "nope.csv" "--frobnicate excel-fr.csv"; do
+        "excel-fr.csv excel-fr.csv" "saved" "saved/a-good.txt" "nope.csv" "--frobnicate excel-fr.csv" \
+        "--reliability reliability.csv" "--reliability excel-fr.csv"; do
         # shellcheck disable=SC2086
         run_both /dev/null $args
     done
@@ -509,6 +510,31 @@ score_cases() {
     echo "$n runs alike"
 }
 check "belvamg-score.exe: the same output, messages and status as on Linux" score_cases
+
+# The SPSS and Stata files of both programs, read back on Linux by PSPP and
+# pandas (the files' own dates differ).
+stat_files() {
+    local data="$WORK/score" format status
+    for format in sav dta; do
+        (cd "$data" && "$WINE" "$appdir/belvamg-score.exe" --format=$format failures.csv -o win.$format 2>"$WORK/win.err")
+        status=$?
+        if [ $status -eq 2 ] && grep -q "construite sans ReadStat" "$WORK/win.err"; then
+            note "belvamg-score.exe is built without ReadStat (its source was not fetched, or BELVAMG_WINDOWS_READSTAT=no): no SPSS or Stata file"
+            return 0
+        fi
+        [ $status -eq 1 ] || { cat "$WORK/win.err"; fail "--format=$format: status $status, not 1"; return; }
+        (cd "$data" && "$linux/bin/belvamg-score" --format=$format failures.csv -o linux.$format 2>/dev/null)
+    done
+    local side
+    for side in win linux; do
+        printf "GET FILE='%s'.\nDISPLAY DICTIONARY.\nLIST.\n" "$data/$side.sav" >"$WORK/$side.sps"
+        pspp -O format=csv "$WORK/$side.sps" >"$WORK/$side.sav.txt" 2>&1
+        /usr/bin/python3 "$here/../stata_read.py" "$data/$side.dta" >"$WORK/$side.dta.json" 2>&1
+    done
+    cmp -s "$WORK/win.sav.txt" "$WORK/linux.sav.txt" || fail "PSPP reads the two .sav files differently"
+    cmp -s "$WORK/win.dta.json" "$WORK/linux.dta.json" || fail "pandas reads the two .dta files differently"
+}
+check "belvamg-score.exe: SPSS and Stata files read back as the Linux program's" stat_files
 
 source "$here/installer.sh"
 
